@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the engine and its tests with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs the whole suite (under Xvfb when no display is set).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/deps.sh"
+
+build="$root/build/test"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DNIMBREL_SANITIZE=ON -DNIMBREL_TESTS=ON -DNIMBREL_BENCHMARKS=ON
+cmake --build "$build"
+
+export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:${ASAN_OPTIONS:-}"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0:${LSAN_OPTIONS:-}"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
+
+run=(ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 300)
+if [[ -z "${DISPLAY:-}" ]]; then
+    xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}"
+else
+    "${run[@]}"
+fi

@@ -1,0 +1,10 @@
+#include "core/Managed.h"
+
+namespace Nimbrel::Detail {
+
+void ThrowManagedNull()
+{
+    throw Exception("Managed nullpointer access attempt");
+}
+
+}  // namespace Nimbrel::Detail
