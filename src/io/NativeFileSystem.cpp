@@ -1,0 +1,60 @@
+#include "io/NativeFileSystem.h"
+
+#include "core/Exception.h"
+#include "io/NativeFile.h"
+#include "io/NativeFileSystemPosix.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace Nimbrel::IO {
+
+NativeFileSystem* NativeFileSystem::Create(const String& root)
+{
+    return new NativeFileSystemPosix(root);
+}
+
+NativeFileSystem::NativeFileSystem(const String& folder) : root(folder)
+{
+    if (root.Length() > 0 && !root.EndsWith("/"))
+        root += "/";
+}
+
+Stream* NativeFileSystem::OpenFile(const String& path, FileMode mode)
+{
+    return new NativeFile(root + path, mode);
+}
+
+void NativeFileSystem::DeleteFile(const String&)
+{
+    throw Exception("FileSystem can not delete files. (NOT IMPLEMENTED!)");
+}
+
+void NativeFileSystem::MoveFile(const String& from, const String& to)
+{
+    String source = root + from;
+    String target = root + to;
+    std::error_code error;
+    if (std::filesystem::is_directory(source.CStr(), error))
+        throw Exception("Could not move file " + source + " to " + target + ": it is a folder");
+    std::filesystem::rename(source.CStr(), target.CStr(), error);
+    if (error)
+        throw Exception("Could not move file " + source + " to " + target + ": " + String(error.message().c_str()));
+}
+
+void NativeFileSystem::CreateDirectory(const String&)
+{
+    throw Exception("FileSystem can not create directories. (NOT IMPLEMENTED!)");
+}
+
+void NativeFileSystem::DeleteDirectory(const String&)
+{
+    throw Exception("FileSystem can not delete directories. (NOT IMPLEMENTED!)");
+}
+
+void NativeFileSystem::MoveDirectory(const String&, const String&)
+{
+    throw Exception("FileSystem can not move directories. (NOT IMPLEMENTED!)");
+}
+
+}  // namespace Nimbrel::IO
