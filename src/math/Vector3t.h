@@ -1,8 +1,8 @@
 #pragma once
 // Vector3t<T>: three components, x, y and z, as a plain value (no Object base, no heap).
-// The engine uses Vector3t<float> for positions, directions, axis values and colours; the
-// operations that need a square root or an angle (Length, Normalize, Rotate) exist for floating-point T and
-// compute in T's precision.
+// The engine uses Vector3t<float> for positions, directions, axis values and colours. The
+// operations that need a square root or an angle (Length, Normalize, Rotate) exist for
+// floating-point T only and compute in T's precision.
 //
 // Default construction leaves the components unset, like a built-in number; write
 // `Vector3t<float> v{}` for zeros, or construct from components.
