@@ -1,0 +1,45 @@
+#include "utils/DefaultResourceProxy.h"
+
+#include "utils/FileOpener.h"
+#include "utils/loaders/TextLoader.h"
+#include "utils/loaders/ZipLoader.h"
+
+namespace Nimbrel::Utils {
+
+// The standard services, in their fixed order. Services are tried from the last registered
+// to the first, which gives: Bitmap2D HDR, TGA, PNG, JPEG; Scene COLLADA, then Nsgml;
+// AudioClip WAV, then the generic clip loader; FileSystem zip archive, then folder.
+// A service still to be written keeps its place here as a comment.
+DefaultResourceProxy::DefaultResourceProxy()
+{
+    Register(new FileOpener());                      //  1 InputStream, OutputStream, FileSystem, Buffer
+    // Register(new Loaders::Ngm());                 //  2 Geometry              (scene: geometry files)
+    // Register(new Loaders::GUILoader());           //  3 GUIWidget             (GUI toolkit: layout loader)
+    // Register(new Loaders::Nsgml());               //  4 Scene, SceneNode      (scene: markup)
+    // Register(new Loaders::COLLADALoader());       //  5 Scene                 (scene: COLLADA import)
+    // Register(new Loaders::JPEGLoader());          //  6 Bitmap2D              (image loaders)
+    // Register(new Loaders::OggLoader());           //  7 AudioStream           (audio loaders)
+    // Register(new Loaders::PNGLoader());           //  8 Bitmap2D              (image loaders)
+    // Register(new Loaders::ProgramLoader());       //  9 Program               (graphics loaders)
+    // Register(new Loaders::ShaderLoader());        // 10 Vertex/Pixel/GeometryShader (graphics loaders)
+    // Register(new Loaders::SoundBufferLoader());   // 11 SoundBuffer           (audio loaders)
+    Register(new Loaders::TextLoader());             // 12 String
+    // Register(new Loaders::TextureLoader());       // 13 Texture               (graphics loaders)
+    // Register(new Loaders::Texture2DLoader());     // 14 Texture2D             (graphics loaders)
+    // Register(new Loaders::TextureCubeLoader());   // 15 TextureCube           (graphics loaders)
+    // Register(new Loaders::TGALoader());           // 16 Bitmap2D              (image loaders)
+    // Register(new Loaders::HDRLoader());           // 17 Bitmap2D              (image loaders)
+    // Register(new Loaders::TrueTypeFontLoader());  // 18 FontFace              (typography)
+    // Register(new Loaders::AudioClipLoader());     // 19 AudioClip             (audio loaders)
+    // Register(new Loaders::WavLoader());           // 20 AudioClip             (audio loaders)
+    // Register(new Loaders::XmlLoader());           // 21 XmlDocument           (XML documents)
+    Register(new Loaders::ZipLoader());              // 22 FileSystem
+}
+
+void DefaultResourceProxy::Register(Service* service)
+{
+    Managed<Service> created(service);
+    AddService(service);
+}
+
+}  // namespace Nimbrel::Utils
