@@ -1,0 +1,52 @@
+#pragma once
+// Translation of SDL events into the engine's key and mouse events, and of SDL game
+// controller readings into the engine's game-pad layout. Pure functions: they read only their
+// arguments, so they are tested as tables.
+//
+// Keys: letters and digits give their upper-case ASCII code; the keys of KeyCodes.h give
+// their engine code (both Shifts, Ctrls and Alts one code each, keypad Enter like Enter); the
+// keypad and punctuation keys give their Windows virtual-key value; other keys are dropped.
+// Text input gives one character event per character; characters outside the engine's 8-bit
+// set (code points above 255) and control characters are dropped.
+// Mouse: SDL's left, middle, right buttons are 1, 4, 2; X1 and X2 are 8 and 16; a second
+// press in quick succession gives a button-down followed by a double-click event; wheel
+// deltas are 120 per notch; positions are client coordinates.
+
+#include <SDL.h>
+
+#include <cstdint>
+
+namespace Nimbrel::Input {
+
+class Context;
+
+// The engine key code of an SDL key, or -1 when the engine has none.
+int TranslateSDLKey(SDL_Keycode key);
+// The engine button bit of an SDL button number, or 0 for an unknown button.
+int TranslateSDLMouseButton(uint8_t button);
+// The held left, right and middle buttons of an SDL button state, as engine bits.
+int TranslateSDLButtonState(uint32_t state);
+
+// Hands the engine events an SDL event stands for to the context, in order. Events that are
+// not key, text or mouse events give nothing.
+void TranslateSDLEvent(const SDL_Event& event, Context& context);
+
+// The SDL window id an event is addressed to; 0 for events that belong to no window.
+uint32_t GetSDLEventWindowID(const SDL_Event& event);
+
+// Game pad layout of an SDL game controller: axes 0/1 left stick, 2 both triggers combined
+// (left trigger towards +1, right towards -1, 0 at rest), 3/4 right stick; buttons 0 … 9 A,
+// B, X, Y, left shoulder, right shoulder, Back, Start, left stick, right stick.
+constexpr int ControllerAxisCount = 5;
+constexpr int ControllerButtonCount = 10;
+
+// An SDL axis reading (-32768 … 32767) as -1 … 1.
+float ScaleSDLAxis(int value);
+// Fills the game-pad axes and buttons from SDL's controller readings, indexed by
+// SDL_GameControllerAxis and SDL_GameControllerButton.
+void TranslateControllerState(const int16_t sdlAxes[SDL_CONTROLLER_AXIS_MAX],
+                              const uint8_t sdlButtons[SDL_CONTROLLER_BUTTON_MAX],
+                              float axes[ControllerAxisCount],
+                              bool buttons[ControllerButtonCount]);
+
+}  // namespace Nimbrel::Input

@@ -1,0 +1,58 @@
+#include "platform/WindowProcedure.h"
+
+#include "core/LinearMap.h"
+#include "input/Context.h"
+#include "input/SDLEventTranslation.h"
+
+namespace Nimbrel {
+
+namespace WindowProcedureDetail {
+
+LinearMap<intptr_t, Input::Context*>& InputContexts()
+{
+    static LinearMap<intptr_t, Input::Context*> contexts;
+    return contexts;
+}
+
+intptr_t lastClosedWindow = 0;
+
+}  // namespace WindowProcedureDetail
+
+void RegisterInputContext(intptr_t windowHandle, Input::Context* context)
+{
+    auto& contexts = WindowProcedureDetail::InputContexts();
+    if (context)
+        contexts[windowHandle] = context;
+    else if (contexts.Contains(windowHandle))
+        contexts.Remove(windowHandle);
+}
+
+Input::Context* FindInputContext(intptr_t windowHandle)
+{
+    Input::Context* context = nullptr;
+    WindowProcedureDetail::InputContexts().TryGet(windowHandle, context);
+    return context;
+}
+
+void DispatchWindowEvent(const SDL_Event& event)
+{
+    const intptr_t handle = Input::GetSDLEventWindowID(event);
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
+        WindowProcedureDetail::lastClosedWindow = handle;
+        return;
+    }
+    if (Input::Context* context = FindInputContext(handle))
+        Input::TranslateSDLEvent(event, *context);
+}
+
+intptr_t GetLastClosedWindow()
+{
+    return WindowProcedureDetail::lastClosedWindow;
+}
+
+void ResetLastClosedWindow()
+{
+    WindowProcedureDetail::lastClosedWindow = 0;
+}
+
+}  // namespace Nimbrel

@@ -1,0 +1,118 @@
+// SDL joysticks read through SDL's virtual joysticks: a game controller in the engine's
+// game-pad layout, a plain joystick in SDL's order, and a detached device.
+#include "input/SDLJoystick.h"
+
+#include "core/Managed.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+namespace sdl_joystick_test {
+
+using Nimbrel::Managed;
+using Nimbrel::Input::SDLJoystick;
+
+class SDLJoystickTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+        SDL_JoystickEventState(SDL_IGNORE);
+    }
+    void TearDown() override
+    {
+        for (int index : attached)
+            SDL_JoystickDetachVirtual(index);
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    }
+
+    // Attaches a virtual device and returns its device index.
+    int Attach(SDL_JoystickType type, int axes, int buttons)
+    {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = static_cast<Uint16>(type);
+        desc.naxes = static_cast<Uint16>(axes);
+        desc.nbuttons = static_cast<Uint16>(buttons);
+        desc.name = "Nimbrel test device";
+        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        EXPECT_GE(index, 0) << SDL_GetError();
+        attached.push_back(index);
+        return index;
+    }
+
+    std::vector<int> attached;
+};
+
+TEST_F(SDLJoystickTest, GameControllerReadsInTheGamePadLayout)
+{
+    const int index = Attach(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX);
+    ASSERT_TRUE(SDL_IsGameController(index));
+    Managed<SDLJoystick> pad(new SDLJoystick(index));
+    ASSERT_TRUE(pad->IsGamePad());
+    EXPECT_EQ(pad->GetAxisCount(), 5);
+    EXPECT_EQ(pad->GetButtonCount(), 10);
+
+    // At rest every axis, the combined triggers included, reads 0.
+    SDL_Joystick* device = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(pad->Update(), 0);
+    for (int a = 0; a < 5; ++a)
+        EXPECT_EQ(pad->GetAxis(a), 0.0f) << "axis " << a;
+
+    // SDL's virtual controller: axes and buttons in SDL_GameControllerAxis/Button order.
+    SDL_JoystickSetVirtualAxis(device, SDL_CONTROLLER_AXIS_LEFTX, -32768);
+    SDL_JoystickSetVirtualAxis(device, SDL_CONTROLLER_AXIS_RIGHTY, 16384);
+    SDL_JoystickSetVirtualAxis(device, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+    SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_START, 1);
+    EXPECT_EQ(pad->Update(), 0);
+    EXPECT_FLOAT_EQ(pad->GetAxis(0), -1.0f);
+    EXPECT_NEAR(pad->GetAxis(4), 0.5f, 1e-4);
+    EXPECT_NEAR(pad->GetAxis(2), -1.0f, 1e-4);
+    EXPECT_TRUE(pad->GetButton(7));
+    EXPECT_FALSE(pad->GetButton(0));
+    // Past the counts: nothing, never a read outside the tables.
+    EXPECT_FALSE(pad->GetButton(10));
+    EXPECT_FALSE(pad->GetButton(-1));
+    EXPECT_EQ(pad->GetAxis(5), 0.0f);
+}
+
+TEST_F(SDLJoystickTest, PlainJoystickKeepsSDLOrder)
+{
+    const int index = Attach(SDL_JOYSTICK_TYPE_FLIGHT_STICK, 3, 4);
+    ASSERT_FALSE(SDL_IsGameController(index));
+    Managed<SDLJoystick> stick(new SDLJoystick(index));
+    EXPECT_FALSE(stick->IsGamePad());
+    EXPECT_EQ(stick->GetAxisCount(), 3);
+    EXPECT_EQ(stick->GetButtonCount(), 4);
+
+    SDL_Joystick* device = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
+    SDL_JoystickSetVirtualAxis(device, 2, 32767);
+    SDL_JoystickSetVirtualButton(device, 3, 1);
+    EXPECT_EQ(stick->Update(), 0);
+    EXPECT_NEAR(stick->GetAxis(2), 1.0f, 1e-4);
+    EXPECT_EQ(stick->GetAxis(0), 0.0f);
+    EXPECT_TRUE(stick->GetButton(3));
+    EXPECT_FALSE(stick->GetButton(2));
+}
+
+TEST_F(SDLJoystickTest, DetachedDeviceFailsToUpdateAndKeepsItsValues)
+{
+    const int index = Attach(SDL_JOYSTICK_TYPE_FLIGHT_STICK, 1, 1);
+    Managed<SDLJoystick> stick(new SDLJoystick(index));
+    SDL_Joystick* device = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
+    SDL_JoystickSetVirtualButton(device, 0, 1);
+    ASSERT_EQ(stick->Update(), 0);
+
+    SDL_JoystickDetachVirtual(index);
+    attached.clear();
+    EXPECT_LT(stick->Update(), 0);
+    EXPECT_TRUE(stick->GetButton(0));
+}
+
+TEST_F(SDLJoystickTest, OpeningAMissingDeviceThrows)
+{
+    EXPECT_THROW(SDLJoystick(SDL_NumJoysticks() + 5), Nimbrel::Exception);
+}
+
+}  // namespace sdl_joystick_test
