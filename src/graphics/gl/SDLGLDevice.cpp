@@ -1,0 +1,110 @@
+#include "graphics/gl/SDLGLDevice.h"
+
+#include "core/Exception.h"
+#include "platform/SDLWindow.h"
+#include "platform/WindowProcedure.h"
+
+#include <SDL.h>
+
+namespace Nimbrel::Graphics {
+
+namespace SDLGLDeviceDetail {
+
+void SetAttribute(SDL_GLattr attribute, int value)
+{
+    if (SDL_GL_SetAttribute(attribute, value) != 0)
+        throw Exception(String("Unable to set OpenGL attribute: ") + SDL_GetError());
+}
+
+}  // namespace SDLGLDeviceDetail
+
+SDLGLDevice::SDLGLDevice(Window* engineWindow, DepthStencilFormat format, int samples, bool fullScreen)
+{
+    window = dynamic_cast<SDLWindow*>(engineWindow);
+    if (!window)
+        throw Exception("SDLGLDevice: The window is not an SDL window");
+
+    int depthBits;
+    int stencilBits;
+    switch (static_cast<int>(format)) {
+    case 0: depthBits = 16; stencilBits = 0; break;
+    case 1: depthBits = 24; stencilBits = 8; break;
+    case 2:
+    case 3: throw Exception("Depth buffer format not supported");
+    default: throw Exception("DepthStencilFromat not recognized");
+    }
+
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        throw Exception(String("Unable to start SDL video: ") + SDL_GetError());
+    videoStarted = true;
+    // The destructor does not run for a failed construction: give SDL video back here.
+    try {
+        CreateContext(samples, depthBits, stencilBits, fullScreen);
+    } catch (...) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        throw;
+    }
+    // The new context is current in SDL; record it as this device's.
+    MakeCurrent();
+    InitializeState(window->GetWidth(), window->GetHeight());
+}
+
+void SDLGLDevice::CreateContext(int samples, int depthBits, int stencilBits, bool fullScreen)
+{
+    using SDLGLDeviceDetail::SetAttribute;
+    SDL_GL_ResetAttributes();
+    SetAttribute(SDL_GL_RED_SIZE, 8);
+    SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
+    SetAttribute(SDL_GL_STENCIL_SIZE, stencilBits);
+    SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples >= 1 ? 1 : 0);
+    SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples >= 1 ? samples : 0);
+
+    window->Realize(SDL_WINDOW_OPENGL | (fullScreen ? SDL_WINDOW_FULLSCREEN : 0));
+    windowHandle = window->GetHandle();
+
+    context = SDL_GL_CreateContext(window->GetSDLWindow());
+    if (!context) {
+        const String message = String("Unable to create OpenGL context: ") + SDL_GetError();
+        window->Unrealize();
+        throw Exception(message);
+    }
+}
+
+SDLGLDevice::~SDLGLDevice()
+{
+    if (context) {
+        SDL_GL_MakeCurrent(window->GetSDLWindow(), nullptr);
+        SDL_GL_DeleteContext(context);
+        ForgetCurrent();
+    }
+    if (videoStarted)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void SDLGLDevice::ActivateContext()
+{
+    SDL_GL_MakeCurrent(window->GetSDLWindow(), context);
+}
+
+bool SDLGLDevice::Present()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT)
+            return false;
+        DispatchWindowEvent(event);
+    }
+    MakeCurrent();
+    SDL_GL_SwapWindow(window->GetSDLWindow());
+    if (windowHandle != 0 && GetLastClosedWindow() == windowHandle) {
+        ResetLastClosedWindow();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace Nimbrel::Graphics
