@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <type_traits>
 #include <utility>
 
 namespace Nimbrel {
@@ -167,12 +166,12 @@ public:
             throw Exception("The Array doesn't contain the given value");
         RemoveAt(index);
     }
-    // Empties the array and keeps its block.
+    // Empties the array and keeps its block. The elements are reset too, so a later AddEmpty
+    // or SetSize hands out default values, not what was cleared.
     void Clear()
     {
-        if constexpr (!std::is_trivially_destructible_v<T>)
-            for (int i = 0; i < count; ++i)
-                elements[i] = T();
+        for (int i = 0; i < count; ++i)
+            elements[i] = T();
         count = 0;
     }
 

@@ -1,0 +1,51 @@
+"""Prints engine time / standard time for the pairs in a Google Benchmark JSON report.
+
+Pairs are found by name: "<op>/Map/<key>/<n>" goes with "<op>/std::map/<key>/<n>",
+"<op>/HashMap/..." with "<op>/std::unordered_map/...", and "<Name>" with "Std<Name>".
+Repeated runs of one case are averaged (or their reported mean is used). CPU time is
+compared.
+"""
+import json
+import sys
+from collections import defaultdict
+
+COUNTERPARTS = {"Map": "std::map", "HashMap": "std::unordered_map"}
+NANOSECONDS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
+
+
+def counterpart(name):
+    parts = name.split("/")
+    if len(parts) >= 2 and parts[1] in COUNTERPARTS:
+        return "/".join([parts[0], COUNTERPARTS[parts[1]]] + parts[2:])
+    return "Std" + name
+
+
+def main(path):
+    with open(path) as report:
+        runs = json.load(report)["benchmarks"]
+    times = defaultdict(list)
+    means = {}
+    for run in runs:
+        name = run.get("run_name", run["name"])
+        cpu = run["cpu_time"] * NANOSECONDS[run.get("time_unit", "ns")]
+        if run.get("run_type", "iteration") == "iteration":
+            times[name].append(cpu)
+        elif run.get("aggregate_name") == "mean":
+            means[name] = cpu
+    mean = {name: sum(values) / len(values) for name, values in times.items()}
+    for name, cpu in means.items():
+        mean.setdefault(name, cpu)
+
+    rows = [(name, mean[name], mean[counterpart(name)]) for name in mean if counterpart(name) in mean]
+    if not rows:
+        print("no engine/standard pairs in the report")
+        return
+    width = max(len(name) for name, _, _ in rows)
+    print()
+    print(f"{'case':<{width}}  {'engine ns':>12}  {'standard ns':>12}  ratio")
+    for name, engine, standard in rows:
+        print(f"{name:<{width}}  {engine:>12.1f}  {standard:>12.1f}  {engine / standard:5.2f}")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
