@@ -13,7 +13,7 @@
 
 namespace Nimbrel {
 
-namespace {
+namespace string_detail {
 
 bool IsTrimmed(char c)
 {
@@ -53,7 +53,9 @@ bool ParseInteger(const char* text, int base, long long& value)
     return end != text && errno != ERANGE;
 }
 
-}  // namespace
+}  // namespace string_detail
+
+using namespace string_detail;
 
 String::Buffer* String::Empty()
 {
