@@ -7,9 +7,17 @@ namespace Nimbrel::Utils {
 
 Application::Application() = default;
 
-// Members are released in the reverse order of their creation; objects that someone else
-// still references outlive this.
 Application::~Application()
+{
+    ReleaseCreatedMembers();
+    inputListener = nullptr;  // borrowed, not destroyed
+    title = String();
+}
+
+// What Start creates is released in the reverse order of creation; objects that someone else
+// still references outlive this. The borrowed listener and what was configured before Start
+// stay.
+void Application::ReleaseCreatedMembers()
 {
     joystickAxes.Clear();
     joystickButtonPressed.Clear();
@@ -22,7 +30,6 @@ Application::~Application()
     timer.Set(nullptr);
     // profile proxy: released here once it exists
     // probe proxy: released here once it exists
-    inputListener = nullptr;  // borrowed, not destroyed
     // framebuffer proxy: released here once it exists
     // resource proxy: released here once it exists
     stdIn.Set(nullptr);
@@ -35,7 +42,6 @@ Application::~Application()
     // sound device: released here once it exists
     graphicsDevice.Set(nullptr);
     window.Set(nullptr);
-    title = String();
 }
 
 void Application::ThrowIfRunning(const char* message) const
@@ -220,6 +226,9 @@ void Application::Start()
         throw Exception("Application::Start(): No graphics backend set");
     if (running)
         throw Exception("Application::Start(): Application is already running");
+    // A Start that failed part of the way left its members behind; they go first, in order, so
+    // that no device outlives the window it was made for.
+    ReleaseCreatedMembers();
 
     window.Set(Window::Create(resolution.x, resolution.y, title, nativeBorder));
     graphicsDevice.Set(graphicsBackend->CreateDevice(
@@ -233,10 +242,6 @@ void Application::Start()
     keyboard = inputContext->GetKeyboard();
     mouse = inputContext->GetMouse();
     const int joystickCount = inputContext->GetJoystickCount();
-    joysticks.Clear();
-    joystickAxes.Clear();
-    joystickButtonDown.Clear();
-    joystickButtonPressed.Clear();
     for (int i = 0; i < joystickCount; ++i) {
         joysticks.Add(inputContext->GetJoystick(i));
         joystickAxes.Add(Managed<Map<int, float>>(new Map<int, float>()));

@@ -95,6 +95,7 @@ public:
     bool Update();
 
 private:
+    void ReleaseCreatedMembers();
     void ProcessInput();
     void ThrowIfRunning(const char* message) const;
     void ThrowIfNotStarted(const char* message) const;

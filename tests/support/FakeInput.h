@@ -7,6 +7,7 @@
 #include "input/Context.h"
 
 #include <deque>
+#include <string>
 #include <vector>
 
 namespace Nimbrel::Testing {
@@ -110,6 +111,8 @@ class FakeInputContextFactory : public Input::Context::Factory {
 public:
     FakeInputContext* context = new FakeInputContext();
     int createCount = 0;
+    // When set, CreateContext throws an Exception with this message.
+    std::string failWith;
 
     ~FakeInputContextFactory() override
     {
@@ -119,6 +122,8 @@ public:
     Input::Context* CreateContext(Window* window) override
     {
         ++createCount;
+        if (!failWith.empty())
+            throw Exception(failWith.c_str());
         context->window = window;
         context->AddRef();  // the caller adopts one reference, the factory keeps its own
         return context;

@@ -114,6 +114,23 @@ TEST_F(ApplicationTest, FailingDeviceLeavesTheApplicationNotRunning)
     EXPECT_THROW_MESSAGE(app->GetStdOut(), "Application::GetStdOut(): Can not get stdout before application is started");
 }
 
+TEST_F(ApplicationTest, StartAfterAFailedStartReplacesWhatTheFirstOneMade)
+{
+    input.failWith = "no input";
+    RecordingWidget listener;
+    app->SetInputListener(&listener);
+    EXPECT_THROW_MESSAGE(Start(), "no input");
+    RecordingDevice* first = graphics.lastDevice;
+    first->AddRef();  // kept by the test to watch the Application let go of it
+
+    input.failWith.clear();
+    Start();
+    EXPECT_EQ(first->GetRefCount(), 1);
+    EXPECT_NE(app->GetGraphicsDevice(), first);
+    EXPECT_EQ(app->GetInputListener(), &listener);  // configuration survives
+    first->Release();
+}
+
 TEST_F(ApplicationTest, GettersThrowBeforeStartAndAnswerAfter)
 {
     EXPECT_THROW_MESSAGE(app->GetInputContext(),
