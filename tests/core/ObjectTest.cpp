@@ -12,9 +12,6 @@ struct Tracked : Object {
     int& alive;
 };
 
-}  // namespace object_test
-
-using object_test::Tracked;
 
 TEST(Object, StartsWithOneReferenceAndIsDestroyedByTheLastRelease)
 {
@@ -80,3 +77,5 @@ TEST(Managed, EmptyAccessThrows)
     EXPECT_THROW_MESSAGE(empty->GetRefCount(), "Managed nullpointer access attempt");
     EXPECT_THROW_MESSAGE(*empty, "Managed nullpointer access attempt");
 }
+
+}  // namespace object_test
