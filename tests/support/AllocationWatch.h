@@ -1,0 +1,78 @@
+#pragma once
+// Records the largest single heap allocation made while a watch is alive, so a test can show
+// that hostile input did not make code allocate what the input claimed. It relies on the
+// sanitizer runtime's allocation hooks; without AddressSanitizer `Available()` is false and
+// callers skip the check.
+
+#include <atomic>
+#include <cstddef>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define NIMBREL_ALLOCATION_WATCH 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define NIMBREL_ALLOCATION_WATCH 1
+#endif
+#endif
+
+#ifdef NIMBREL_ALLOCATION_WATCH
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*, size_t),
+                                                         void (*freeHook)(const volatile void*));
+#endif
+
+namespace Nimbrel::Testing {
+
+class AllocationWatch {
+public:
+    AllocationWatch()
+    {
+        Install();
+        Largest().store(0);
+        Active().store(true);
+    }
+    ~AllocationWatch() { Active().store(false); }
+    AllocationWatch(const AllocationWatch&) = delete;
+    AllocationWatch& operator=(const AllocationWatch&) = delete;
+
+    static bool Available()
+    {
+#ifdef NIMBREL_ALLOCATION_WATCH
+        return Install();
+#else
+        return false;
+#endif
+    }
+    size_t LargestAllocation() const { return Largest().load(); }
+
+private:
+    static std::atomic<bool>& Active()
+    {
+        static std::atomic<bool> active{false};
+        return active;
+    }
+    static std::atomic<size_t>& Largest()
+    {
+        static std::atomic<size_t> largest{0};
+        return largest;
+    }
+    // The runtime keeps a handful of hook slots and never frees one, so install only once.
+    static bool Install()
+    {
+#ifdef NIMBREL_ALLOCATION_WATCH
+        static const bool installed = __sanitizer_install_malloc_and_free_hooks(
+                                          [](const volatile void*, size_t size) {
+                                              if (!Active().load(std::memory_order_relaxed))
+                                                  return;
+                                              size_t seen = Largest().load(std::memory_order_relaxed);
+                                              while (size > seen && !Largest().compare_exchange_weak(seen, size)) {
+                                              }
+                                          },
+                                          [](const volatile void*) {}) != 0;
+        return installed;
+#else
+        return false;
+#endif
+    }
+};
+
+}  // namespace Nimbrel::Testing
