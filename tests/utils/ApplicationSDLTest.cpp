@@ -106,6 +106,35 @@ TEST_F(ApplicationSDLTest, MouseClickReachesTheListenerWithItsPosition)
     EXPECT_TRUE(app->WasMouseButtonPressed(2));
 }
 
+TEST_F(ApplicationSDLTest, CursorCallsReachSDL)
+{
+    Input::Mouse* mouse = app->GetInputContext()->GetMouse();
+    mouse->HideCursor();
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    mouse->ShowCursor();
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+
+    // A warped pointer comes back as a move to that client position. The window moves away
+    // from the corner where other tests' windows open, and the pointer goes to a first spot
+    // so that the second warp is a real move whatever the pointer's last position was.
+    app->GetWindow()->SetPosition(700, 500);
+    app->Update();
+    mouse->SetCursorPosition(50, 60);
+    mouse->SetCursorPosition(10, 20);
+    const Input::MouseEvent expected{0, 10, 20, 0, 0, 0, 0};
+    auto arrived = [&] {
+        for (const RecordingWidget::MouseCall& call : listener.mice)
+            if (call.event == expected)
+                return true;
+        return false;
+    };
+    for (int pass = 0; pass < 50 && !arrived(); ++pass) {
+        app->Update();
+        SDL_Delay(5);
+    }
+    EXPECT_TRUE(arrived());
+}
+
 TEST_F(ApplicationSDLTest, EscapeReleasedEndsUpdateWithoutPresenting)
 {
     PushKey(SDL_KEYDOWN, SDLK_ESCAPE);
