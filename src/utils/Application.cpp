@@ -1,6 +1,8 @@
 #include "utils/Application.h"
 
 #include "input/KeyCodes.h"
+#include "io/NativeFileSystem.h"
+#include "utils/DefaultResourceProxy.h"
 #include "utils/gui/Widget.h"
 
 namespace Nimbrel::Utils {
@@ -9,15 +11,15 @@ Application::Application() = default;
 
 Application::~Application()
 {
-    ReleaseCreatedMembers();
+    ReleaseCreatedMembers(true);
     inputListener = nullptr;  // borrowed, not destroyed
     title = String();
 }
 
 // What Start creates is released in the reverse order of creation; objects that someone else
 // still references outlive this. The borrowed listener and what was configured before Start
-// stay.
-void Application::ReleaseCreatedMembers()
+// stay; the file system, which may have been configured, goes only when asked.
+void Application::ReleaseCreatedMembers(bool releaseFileSystem)
 {
     joystickAxes.Clear();
     joystickButtonPressed.Clear();
@@ -28,13 +30,14 @@ void Application::ReleaseCreatedMembers()
     keyDown.Clear();
     // render state: released here once it exists
     timer.Set(nullptr);
-    // profile proxy: released here once it exists
-    // probe proxy: released here once it exists
+    profileProxy.Set(nullptr);
+    probeProxy.Set(nullptr);
     // framebuffer proxy: released here once it exists
-    // resource proxy: released here once it exists
+    resourceProxy.Set(nullptr);
     stdIn.Set(nullptr);
     stdOut.Set(nullptr);
-    // file system: released here once it exists
+    if (releaseFileSystem)
+        fileSystem.Set(nullptr);
     joysticks.Clear();
     keyboard = nullptr;
     mouse = nullptr;
@@ -116,6 +119,30 @@ void Application::SetTitle(const String& newTitle)
     title = newTitle;
 }
 
+void Application::SetFileSystemRoot(const String& path)
+{
+    ThrowIfRunning("Application::SetFileSystemRoot(): Can not change file system root while application is running");
+    fileSystem.Set(IO::NativeFileSystem::Create(path));
+}
+
+void Application::SetFileSystem(IO::FileSystem* system)
+{
+    ThrowIfRunning("Application::SetFileSystem(): Can not change file system while application is running");
+    if (!system) {
+        fileSystem.Set(nullptr);
+        throw Exception("Managed nullpointer access attempt");
+    }
+    system->AddRef();
+    fileSystem.Set(system);
+}
+
+IO::FileSystem* Application::GetFileSystem() const
+{
+    if (!fileSystem)
+        throw Exception("Application::GetFileSystem(): No file system is set");
+    return fileSystem.Get();
+}
+
 void Application::SetInputProcessing(bool enabled)
 {
     inputProcessing = enabled;
@@ -158,6 +185,24 @@ Graphics::Device* Application::GetGraphicsDevice() const
     if (!graphicsDevice)
         throw Exception("Application::GetGraphicsDevice(): No graphics device present");
     return graphicsDevice.Get();
+}
+
+ResourceProxy* Application::GetResourceProxy() const
+{
+    ThrowIfNotStarted("Application::GetResourceProxy(): Can not get proxy before application is started");
+    return resourceProxy.Get();
+}
+
+ProbeProxy* Application::GetProbeProxy() const
+{
+    ThrowIfNotStarted("Application::GetProbeProxy(): Can not get probe proxy before application is started");
+    return probeProxy.Get();
+}
+
+ProfileProxy* Application::GetProfileProxy() const
+{
+    ThrowIfNotStarted("Application::GetProfileProxy(): Can not get profile proxy before application is started");
+    return profileProxy.Get();
 }
 
 bool Application::IsKeyDown(int key) const
@@ -228,7 +273,7 @@ void Application::Start()
         throw Exception("Application::Start(): Application is already running");
     // A Start that failed part of the way left its members behind; they go first, in order, so
     // that no device outlives the window it was made for.
-    ReleaseCreatedMembers();
+    ReleaseCreatedMembers(false);
 
     window.Set(Window::Create(resolution.x, resolution.y, title, nativeBorder));
     graphicsDevice.Set(graphicsBackend->CreateDevice(
@@ -249,14 +294,23 @@ void Application::Start()
         joystickButtonPressed.Add(Managed<Map<int, bool>>(new Map<int, bool>()));
     }
 
-    // file system: a native file system rooted at "." is created here unless one was set
+    if (!fileSystem)
+        fileSystem.Set(IO::NativeFileSystem::Create("."));
 
     stdOut.Set(IO::CreateStdOutStream());
     stdIn.Set(IO::CreateStdInStream());
 
-    // probe proxy: created here, becoming the process-wide one
-    // profile proxy: created here, after the probe proxy it reads
-    // resource proxy: created here and given the graphics device, sound device, file system
+    probeProxy.Set(new ProbeProxy());
+    probeProxy->SetGlobal();
+    profileProxy.Set(new ProfileProxy(probeProxy.Get()));
+    profileProxy->SetGlobal();
+
+    auto* proxy = new DefaultResourceProxy();
+    resourceProxy.Set(proxy);
+    proxy->SetGraphicsDevice(graphicsDevice.Get());
+    // sound device: handed to the proxy here once it exists
+    proxy->SetFileSystem(fileSystem.Get());
+
     // framebuffer proxy: created here for the graphics device
 
     timer.Set(new Timer());

@@ -18,9 +18,13 @@
 #include "core/String.h"
 #include "graphics/Device.h"
 #include "input/Context.h"
+#include "io/FileSystem.h"
 #include "io/StdStreams.h"
 #include "math/Vector2t.h"
 #include "platform/Window.h"
+#include "utils/ProbeProxy.h"
+#include "utils/ProfileProxy.h"
+#include "utils/ResourceProxy.h"
 #include "utils/Timer.h"
 
 namespace Nimbrel::Utils {
@@ -48,6 +52,10 @@ public:
     void SetResolution(int width, int height);
     void SetDepthStencilFormat(int format);
     void SetTitle(const String& title);
+    // Makes a native file system rooted at the path the Application's file system.
+    void SetFileSystemRoot(const String& path);
+    // Takes a reference on the file system and releases the one held before.
+    void SetFileSystem(IO::FileSystem* fileSystem);
 
     // At any time.
     void SetInputProcessing(bool enabled);
@@ -63,6 +71,12 @@ public:
     IO::StdOutStream* GetStdOut() const;
     IO::StdInStream* GetStdIn() const;
     Graphics::Device* GetGraphicsDevice() const;
+    ResourceProxy* GetResourceProxy() const;
+    ProbeProxy* GetProbeProxy() const;
+    ProfileProxy* GetProfileProxy() const;
+
+    // Before and after Start: the file system set, or the native one Start made.
+    IO::FileSystem* GetFileSystem() const;
 
     Math::Vector2t<int> GetResolution() const { return resolution; }
     String GetTitle() const { return title; }
@@ -95,7 +109,7 @@ public:
     bool Update();
 
 private:
-    void ReleaseCreatedMembers();
+    void ReleaseCreatedMembers(bool releaseFileSystem);
     void ProcessInput();
     void ThrowIfRunning(const char* message) const;
     void ThrowIfNotStarted(const char* message) const;
@@ -117,9 +131,13 @@ private:
     Input::Keyboard* keyboard = nullptr;
     Input::Mouse* mouse = nullptr;
     Array<Input::Joystick*> joysticks;
+    Managed<IO::FileSystem> fileSystem;
     Managed<IO::StdOutStream> stdOut;
     Managed<IO::StdInStream> stdIn;
+    Managed<ResourceProxy> resourceProxy;
     GUI::Widget* inputListener = nullptr;
+    Managed<ProbeProxy> probeProxy;
+    Managed<ProfileProxy> profileProxy;
     Managed<Timer> timer;
 
     // Frame clock.

@@ -3,6 +3,7 @@
 #include "utils/Application.h"
 
 #include "input/KeyCodes.h"
+#include "io/NativeFileSystem.h"
 #include "support/Expect.h"
 #include "support/FakeGraphics.h"
 #include "support/FakeInput.h"
@@ -20,6 +21,8 @@ using Nimbrel::Testing::RecordingDevice;
 using Nimbrel::Testing::RecordingDeviceFactory;
 using Nimbrel::Testing::RecordingWidget;
 using Utils::Application;
+using Utils::ProbeProxy;
+using Utils::ProfileProxy;
 
 class ApplicationTest : public ::testing::Test {
 protected:
@@ -141,12 +144,49 @@ TEST_F(ApplicationTest, GettersThrowBeforeStartAndAnswerAfter)
     EXPECT_THROW_MESSAGE(app->GetGraphicsDevice(),
                          "Application::GetGraphicsDevice(): Can not get graphics device before application is started");
 
+    EXPECT_THROW_MESSAGE(app->GetResourceProxy(),
+                         "Application::GetResourceProxy(): Can not get proxy before application is started");
+    EXPECT_THROW_MESSAGE(app->GetProbeProxy(),
+                         "Application::GetProbeProxy(): Can not get probe proxy before application is started");
+    EXPECT_THROW_MESSAGE(app->GetProfileProxy(),
+                         "Application::GetProfileProxy(): Can not get profile proxy before application is started");
+    EXPECT_THROW_MESSAGE(app->GetFileSystem(), "Application::GetFileSystem(): No file system is set");
+
     Start();
     EXPECT_EQ(app->GetInputContext(), input.context);
     EXPECT_EQ(app->GetGraphicsDevice(), graphics.lastDevice);
     EXPECT_NE(app->GetWindow(), nullptr);
     EXPECT_NE(app->GetStdOut(), nullptr);
     EXPECT_NE(app->GetStdIn(), nullptr);
+    EXPECT_NE(app->GetFileSystem(), nullptr);  // a native one rooted at "."
+    // The proxies become the process-wide ones, and the resource proxy gets the device and
+    // the file system.
+    EXPECT_EQ(ProbeProxy::GetGlobal(), app->GetProbeProxy());
+    EXPECT_EQ(ProfileProxy::GetGlobal(), app->GetProfileProxy());
+    EXPECT_EQ(app->GetResourceProxy()->GetGraphicsDevice(), graphics.lastDevice);
+    EXPECT_EQ(app->GetResourceProxy()->GetFileSystem(), app->GetFileSystem());
+}
+
+TEST_F(ApplicationTest, FileSystemSetBeforeStartIsKeptAndCounted)
+{
+    Managed<IO::FileSystem> folder(IO::NativeFileSystem::Create("."));
+    app->SetFileSystem(folder.Get());
+    EXPECT_EQ(folder->GetRefCount(), 2);
+    Start();
+    EXPECT_EQ(app->GetFileSystem(), folder.Get());
+    EXPECT_THROW_MESSAGE(app->SetFileSystem(folder.Get()),
+                         "Application::SetFileSystem(): Can not change file system while application is running");
+    EXPECT_THROW_MESSAGE(app->SetFileSystemRoot("."),
+                         "Application::SetFileSystemRoot(): Can not change file system root while application is running");
+    app.Set(nullptr);
+    EXPECT_EQ(folder->GetRefCount(), 1);
+}
+
+TEST_F(ApplicationTest, SettingNoFileSystemDropsTheOldOneAndThrows)
+{
+    app->SetFileSystemRoot(".");
+    EXPECT_THROW_MESSAGE(app->SetFileSystem(nullptr), "Managed nullpointer access attempt");
+    EXPECT_THROW_MESSAGE(app->GetFileSystem(), "Application::GetFileSystem(): No file system is set");
 }
 
 TEST_F(ApplicationTest, EverySetterThrowsWhileRunningAndChangesNothing)
@@ -411,6 +451,8 @@ TEST_F(ApplicationTest, TeardownReleasesWhatStartCreated)
     app.Set(nullptr);
     EXPECT_EQ(input.context->GetRefCount(), 1);
     EXPECT_EQ(listener.GetRefCount(), 1);  // a borrowed listener is not released
+    EXPECT_THROW(ProbeProxy::GetGlobal(), Exception);
+    EXPECT_THROW(ProfileProxy::GetGlobal(), Exception);
 }
 
 }  // namespace application_test
