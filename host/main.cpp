@@ -36,6 +36,7 @@ int main()
     Managed<IO::StdOutStream> out(IO::CreateStdOutStream());
     Graphics::GL2CGDeviceFactory backend;
     Managed<Utils::Application> application(new Utils::Application());
+    int status = 0;
     try {
         application->SetGraphicsBackend(&backend);
         application->SetMultiSamples(4);
@@ -57,8 +58,9 @@ int main()
     } catch (const Exception& e) {
         out->WriteText(e.GetMessage());
         application->ReportException(e);
+        status = 1;  // so scripts that play the demo see that it failed
     }
     application.Set(nullptr);
     out.Set(nullptr);
-    return 0;
+    return status;
 }
