@@ -1,6 +1,5 @@
 #include "graphics/gl/GLDevice.h"
 
-#include <GL/gl.h>
 
 namespace Nimbrel::Graphics {
 
@@ -28,15 +27,15 @@ void GLDevice::ForgetCurrent()
 void GLDevice::InitializeState(int width, int height)
 {
     MakeCurrent();
-    glViewport(0, 0, width, height);
+    gl.Viewport(0, 0, width, height);
 }
 
 void GLDevice::Clear(int flags, float r, float g, float b, float a, float depth, int stencil)
 {
     MakeCurrent();
-    glClearColor(r, g, b, a);
-    glClearStencil(stencil);
-    glClearDepth(depth);
+    gl.ClearColor(r, g, b, a);
+    gl.ClearStencil(stencil);
+    gl.ClearDepth(depth);
     GLbitfield mask = 0;
     if (flags & ClearColor)
         mask |= GL_COLOR_BUFFER_BIT;
@@ -44,13 +43,13 @@ void GLDevice::Clear(int flags, float r, float g, float b, float a, float depth,
         mask |= GL_DEPTH_BUFFER_BIT;
     if (flags & ClearStencil)
         mask |= GL_STENCIL_BUFFER_BIT;
-    glClear(mask);
+    gl.Clear(mask);
 }
 
 void GLDevice::Flush()
 {
     MakeCurrent();
-    glFlush();
+    gl.Flush();
 }
 
 }  // namespace Nimbrel::Graphics

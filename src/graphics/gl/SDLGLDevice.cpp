@@ -37,16 +37,21 @@ SDLGLDevice::SDLGLDevice(Window* engineWindow, DepthStencilFormat format, int sa
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         throw Exception(String("Unable to start SDL video: ") + SDL_GetError());
     videoStarted = true;
-    // The destructor does not run for a failed construction: give SDL video back here.
+    // The destructor does not run for a failed construction: give back what was made here.
     try {
         CreateContext(samples, depthBits, stencilBits, fullScreen);
+        // The new context is current in SDL; record it as this device's.
+        MakeCurrent();
+        LoadFunctions(SDL_GL_GetProcAddress);
+        InitializeState(window->GetWidth(), window->GetHeight());
     } catch (...) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        // The window goes back to unrealised, so another device may be made for it.
+        const bool hadContext = context != nullptr;
+        ReleaseContext();
+        if (hadContext)
+            window->Unrealize();
         throw;
     }
-    // The new context is current in SDL; record it as this device's.
-    MakeCurrent();
-    InitializeState(window->GetWidth(), window->GetHeight());
 }
 
 void SDLGLDevice::CreateContext(int samples, int depthBits, int stencilBits, bool fullScreen)
@@ -76,13 +81,21 @@ void SDLGLDevice::CreateContext(int samples, int depthBits, int stencilBits, boo
 
 SDLGLDevice::~SDLGLDevice()
 {
+    ReleaseContext();
+}
+
+void SDLGLDevice::ReleaseContext()
+{
     if (context) {
         SDL_GL_MakeCurrent(window->GetSDLWindow(), nullptr);
         SDL_GL_DeleteContext(context);
+        context = nullptr;
         ForgetCurrent();
     }
-    if (videoStarted)
+    if (videoStarted) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        videoStarted = false;
+    }
 }
 
 void SDLGLDevice::ActivateContext()

@@ -33,6 +33,8 @@ protected:
 private:
     // Sets the GL attributes, realises the window with them and creates the context.
     void CreateContext(int samples, int depthBits, int stencilBits, bool fullScreen);
+    // Deletes the context and gives SDL video back; safe to call twice.
+    void ReleaseContext();
 
     SDLWindow* window = nullptr;
     intptr_t windowHandle = 0;

@@ -1,0 +1,32 @@
+#pragma once
+// How a PixelFormat is uploaded to OpenGL: format, sized internal format, component type and
+// count, texture target and whether it is block compressed.
+
+#include "graphics/Enumerations.h"
+
+namespace Nimbrel::Graphics {
+
+struct GLFunctions;
+
+struct GLPixelFormat {
+    unsigned int format = 0;
+    unsigned int internalFormat = 0;
+    unsigned int type = 0;
+    int components = 0;
+    unsigned int target = 0;
+    bool compressed = false;
+    // Bytes per texel of uncompressed formats; bytes per 4x4 block of compressed ones.
+    int bytesPerUnit = 0;
+
+    // Throws "Invalid texture pixel type enum" for an unknown format and, for the one-channel
+    // float formats on a context without float red textures, "Your OpenGL graphics driver does
+    // not support PixelFormatFloatR32 (NV_float_buffer required)".
+    static GLPixelFormat Translate(PixelFormat format, const GLFunctions& gl);
+
+    // Bytes of one level of width by height texels, rows tightly packed.
+    int GetImageSize(int width, int height) const;
+    // Bytes of one row (of blocks for compressed formats).
+    int GetRowSize(int width) const;
+};
+
+}  // namespace Nimbrel::Graphics
