@@ -1,6 +1,7 @@
 #include "utils/DefaultResourceProxy.h"
 
 #include "utils/FileOpener.h"
+#include "utils/loaders/Ngm.h"
 #include "utils/loaders/TextLoader.h"
 #include "utils/loaders/ZipLoader.h"
 
@@ -13,7 +14,7 @@ namespace Nimbrel::Utils {
 DefaultResourceProxy::DefaultResourceProxy()
 {
     Register(new FileOpener());                      //  1 InputStream, OutputStream, FileSystem, Buffer
-    // Register(new Loaders::Ngm());                 //  2 Geometry              (scene: geometry files)
+    Register(new Loaders::Ngm());                    //  2 Geometry
     // Register(new Loaders::GUILoader());           //  3 GUIWidget             (GUI toolkit: layout loader)
     // Register(new Loaders::Nsgml());               //  4 Scene, SceneNode      (scene: markup)
     // Register(new Loaders::COLLADALoader());       //  5 Scene                 (scene: COLLADA import)

@@ -1,0 +1,164 @@
+#include "utils/Mesh.h"
+
+#include "support/Expect.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace Nimbrel;
+using namespace Nimbrel::Utils;
+
+namespace mesh_test {
+
+Managed<Mesh::Attribute> MakeAttribute(int semantic, int indexOffset, int components, std::vector<float> values)
+{
+    Managed<Mesh::Attribute> attribute(new Mesh::Attribute(semantic, indexOffset, components));
+    for (float value : values)
+        attribute->values.Add(value);
+    return attribute;
+}
+
+void SetIndices(Mesh& mesh, std::vector<int> indices)
+{
+    mesh.SetIndexCount(static_cast<int>(indices.size()));
+    for (size_t i = 0; i < indices.size(); ++i)
+        mesh.SetIndex(static_cast<int>(i), indices[i]);
+}
+
+std::vector<float> Values(const Mesh::Attribute* attribute)
+{
+    return std::vector<float>(attribute->values.begin(), attribute->values.end());
+}
+
+std::vector<int> Indices(const Mesh& mesh)
+{
+    return std::vector<int>(mesh.GetIndices(), mesh.GetIndices() + mesh.GetIndexCount());
+}
+
+// Positions 0..3 of a quad and two normals, each vertex a (position, normal) pair of indices.
+Managed<Mesh> TwoIndexQuad()
+{
+    Managed<Mesh> mesh(new Mesh());
+    mesh->AddAttribute(MakeAttribute(0, 0, 2, {0, 0, 1, 0, 1, 1, 0, 1}).Get());
+    mesh->AddAttribute(MakeAttribute(4, 1, 3, {0, 0, 1, 0, 0, -1}).Get());
+    mesh->SetIndexStride(2);
+    SetIndices(*mesh, {2, 0, 0, 0, 1, 0, 0, 0, 2, 0, 3, 1});
+    mesh->AddSubMesh(SubMesh{0, 6, 0, 3, Graphics::PrimitiveTriangles});
+    return mesh;
+}
+
+TEST(Mesh, IdenticalIndexGroupsShareOneVertexNumberedByFirstUse)
+{
+    Managed<Mesh> mesh(new Mesh());
+    mesh->AddAttribute(MakeAttribute(0, 0, 1, {10, 11}).Get());
+    mesh->AddAttribute(MakeAttribute(8, 1, 2, {0.5f, 0.25f, 1, 2}).Get());
+    mesh->SetIndexStride(2);
+    SetIndices(*mesh, {0, 0, 1, 1, 0, 0});
+    mesh->AddSubMesh(SubMesh{0, 3, 0, 1, Graphics::PrimitiveLines});
+
+    Managed<Mesh> single(mesh->ConvertToSingleIndexPrVertex());
+    EXPECT_NE(single.Get(), mesh.Get());
+    EXPECT_EQ(single->GetRefCount(), 1);
+    EXPECT_EQ(single->GetIndexStride(), 1);
+    EXPECT_EQ(single->GetVertexCount(), 2);
+    EXPECT_EQ(Indices(*single), (std::vector<int>{0, 1, 0}));
+    EXPECT_EQ(Values(single->GetAttribute(0)), (std::vector<float>{10, 11}));
+    EXPECT_EQ(Values(single->GetAttribute(1)), (std::vector<float>{0.5f, 0.25f, 1, 2}));
+    EXPECT_EQ(single->GetAttribute(1)->semantic, 8);
+    EXPECT_EQ(single->GetAttribute(1)->components, 2);
+    EXPECT_EQ(single->GetAttribute(1)->indexOffset, 0);
+    ASSERT_EQ(single->GetSubMeshCount(), 1);
+    EXPECT_EQ(single->GetSubMesh(0), (SubMesh{0, 3, 0, 1, Graphics::PrimitiveLines}));
+
+    // A quad whose corners 0 and 2 are shared by its two triangles, while corner 3 has the other
+    // normal: four output vertices, in the order the groups first appear.
+    Managed<Mesh> quad = TwoIndexQuad();
+    Managed<Mesh> converted(quad->ConvertToSingleIndexPrVertex());
+    EXPECT_EQ(converted->GetVertexCount(), 4);
+    EXPECT_EQ(Indices(*converted), (std::vector<int>{0, 1, 2, 1, 0, 3}));
+    EXPECT_EQ(Values(converted->GetAttribute(0)), (std::vector<float>{1, 1, 0, 0, 1, 0, 0, 1}));
+    EXPECT_EQ(Values(converted->GetAttribute(1)), (std::vector<float>{0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, -1}));
+    EXPECT_EQ(converted->GetSubMesh(0), (SubMesh{0, 6, 0, 3, Graphics::PrimitiveTriangles}));
+
+    // Without a submesh the result has none either.
+    Managed<Mesh> bare(new Mesh());
+    bare->AddAttribute(MakeAttribute(0, 0, 1, {1}).Get());
+    bare->SetIndexStride(3);
+    SetIndices(*bare, {0, 0, 0});
+    Managed<Mesh> bareSingle(bare->ConvertToSingleIndexPrVertex());
+    EXPECT_EQ(bareSingle->GetSubMeshCount(), 0);
+    EXPECT_EQ(bareSingle->GetVertexCount(), 1);
+}
+
+TEST(Mesh, AMeshWithOneIndexPerVertexConvertsToItself)
+{
+    Managed<Mesh> mesh(new Mesh());
+    EXPECT_EQ(mesh->GetIndexStride(), 1);
+    Mesh* same = mesh->ConvertToSingleIndexPrVertex();
+    EXPECT_EQ(same, mesh.Get());
+    EXPECT_EQ(mesh->GetRefCount(), 2);
+    same->Release();
+}
+
+TEST(Mesh, ConversionRefusesMeshesItCannotReadWhole)
+{
+    struct Case {
+        const char* name;
+        std::function<void(Mesh&)> spoil;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"two submeshes", [](Mesh& m) { m.AddSubMesh(SubMesh{}); },
+         "Mesh::ConvertToSingleIndexPrVertex only supports meshes with one SubMesh"},
+        {"half a group", [](Mesh& m) { m.SetIndexCount(11); },
+         "Mesh::ConvertToSingleIndexPrVertex: the index count 11 is not a multiple of the index stride 2"},
+        {"negative index", [](Mesh& m) { m.SetIndex(4, -1); },
+         "Mesh::ConvertToSingleIndexPrVertex: index -1 of vertex 2 is outside the 4 values of attribute 0"},
+        {"index past its attribute", [](Mesh& m) { m.SetIndex(3, 2); },
+         "Mesh::ConvertToSingleIndexPrVertex: index 2 of vertex 1 is outside the 2 values of attribute 1"},
+        {"offset past the stride", [](Mesh& m) { m.GetAttribute(1)->indexOffset = 2; },
+         "Mesh::ConvertToSingleIndexPrVertex: attribute 1 has index offset 2, outside a stride of 2"},
+        {"no components", [](Mesh& m) { m.GetAttribute(0)->components = 0; },
+         "Mesh::ConvertToSingleIndexPrVertex: attribute 0 has 0 components"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Managed<Mesh> mesh = TwoIndexQuad();
+        c.spoil(*mesh);
+        EXPECT_THROW_MESSAGE(mesh->ConvertToSingleIndexPrVertex(), c.message);
+        EXPECT_EQ(mesh->GetRefCount(), 1);
+    }
+}
+
+TEST(Mesh, AccessorsResizeAndCheck)
+{
+    Managed<Mesh> mesh = TwoIndexQuad();
+    EXPECT_EQ(mesh->GetAttributeBySemantic(4), mesh->GetAttribute(1));
+    EXPECT_THROW_MESSAGE(mesh->GetAttributeBySemantic(8),
+                         "Mesh::GetAttributeBySemantic: no attribute with the given semantic exists");
+    EXPECT_EQ(mesh->GetAttribute(0)->GetRefCount(), 1);
+
+    mesh->SetVertexCount(3);
+    EXPECT_EQ(mesh->GetVertexCount(), 3);
+    EXPECT_EQ(mesh->GetAttribute(0)->values.Count(), 6);
+    EXPECT_EQ(mesh->GetAttribute(1)->values.Count(), 9);
+    EXPECT_EQ(mesh->GetAttribute(1)->values[3], 0.0f);
+    EXPECT_THROW_MESSAGE(mesh->SetVertexCount(-1), "Mesh::SetVertexCount(): invalid vertex count -1");
+    EXPECT_THROW_MESSAGE(mesh->SetVertexCount(1 << 30),
+                         "Mesh::SetVertexCount(): 1073741824 vertices of 2 components do not fit an attribute");
+    EXPECT_EQ(mesh->GetAttribute(0)->values.Count(), 6);
+
+    mesh->SetSubMesh(0, 1, 2, 3, 4, Graphics::PrimitiveLines);
+    EXPECT_EQ(mesh->GetSubMesh(0), (SubMesh{1, 2, 3, 4, Graphics::PrimitiveLines}));
+    EXPECT_THROW(mesh->SetSubMesh(1, 0, 0, 0, 0, Graphics::PrimitiveLines), Exception);
+    EXPECT_THROW_MESSAGE(mesh->SetIndexStride(0), "Mesh::SetIndexStride(): invalid stride 0");
+    EXPECT_THROW_MESSAGE(mesh->SetIndexCount(-2), "Mesh::SetIndexCount(): invalid index count -2");
+    EXPECT_THROW(mesh->SetIndex(12, 0), Exception);
+    EXPECT_THROW_MESSAGE(mesh->AddAttribute(nullptr), "Mesh::AddAttribute(): null attribute");
+}
+
+}  // namespace mesh_test
