@@ -131,7 +131,7 @@ void GLFunctions::Resolve(Resolver resolve, int major, int minor, const std::str
         }
         return address;
     };
-#define NIMBREL_GL_RESOLVE(feature, member, name) \
+#define NIMBREL_GL_RESOLVE(feature, member, name, type) \
     member = reinterpret_cast<decltype(member)>(resolveOne(feature, #name));
     NIMBREL_GL_FUNCTIONS(NIMBREL_GL_RESOLVE)
 #undef NIMBREL_GL_RESOLVE

@@ -13,9 +13,6 @@
 // Resolve throws "The following extensions were not detected: " followed by every missing
 // name and a space.
 
-#ifndef GL_GLEXT_PROTOTYPES
-#define GL_GLEXT_PROTOTYPES 1  // only for decltype of the entry points below; never called
-#endif
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -39,110 +36,110 @@ enum GLFeature : int {
     GLFeatureCount
 };
 
-// X(feature, member, entry point). The member is the entry point without its "gl" prefix.
-#define NIMBREL_GL_FUNCTIONS(X)                                                   \
-    X(GLFeatureBase, Clear, glClear)                                              \
-    X(GLFeatureBase, ClearColor, glClearColor)                                    \
-    X(GLFeatureBase, ClearDepth, glClearDepth)                                    \
-    X(GLFeatureBase, ClearStencil, glClearStencil)                                \
-    X(GLFeatureBase, Flush, glFlush)                                              \
-    X(GLFeatureBase, Finish, glFinish)                                            \
-    X(GLFeatureBase, GetError, glGetError)                                        \
-    X(GLFeatureBase, GetString, glGetString)                                      \
-    X(GLFeatureBase, GetIntegerv, glGetIntegerv)                                  \
-    X(GLFeatureBase, Enable, glEnable)                                            \
-    X(GLFeatureBase, Disable, glDisable)                                          \
-    X(GLFeatureBase, ColorMask, glColorMask)                                      \
-    X(GLFeatureBase, DepthFunc, glDepthFunc)                                      \
-    X(GLFeatureBase, DepthMask, glDepthMask)                                      \
-    X(GLFeatureBase, StencilFunc, glStencilFunc)                                  \
-    X(GLFeatureBase, StencilMask, glStencilMask)                                  \
-    X(GLFeatureBase, StencilOp, glStencilOp)                                      \
-    X(GLFeatureBase, FrontFace, glFrontFace)                                      \
-    X(GLFeatureBase, CullFace, glCullFace)                                        \
-    X(GLFeatureBase, LineWidth, glLineWidth)                                      \
-    X(GLFeatureBase, PointSize, glPointSize)                                      \
-    X(GLFeatureBase, Viewport, glViewport)                                        \
-    X(GLFeatureBase, Scissor, glScissor)                                          \
-    X(GLFeatureBase, DrawArrays, glDrawArrays)                                    \
-    X(GLFeatureBase, DrawElements, glDrawElements)                                \
-    X(GLFeatureBase, DrawBuffer, glDrawBuffer)                                    \
-    X(GLFeatureBase, ReadBuffer, glReadBuffer)                                    \
-    X(GLFeatureBase, ReadPixels, glReadPixels)                                    \
-    X(GLFeatureBase, PixelStorei, glPixelStorei)                                  \
-    X(GLFeatureBase, GenTextures, glGenTextures)                                  \
-    X(GLFeatureBase, BindTexture, glBindTexture)                                  \
-    X(GLFeatureBase, DeleteTextures, glDeleteTextures)                            \
-    X(GLFeatureBase, TexImage2D, glTexImage2D)                                    \
-    X(GLFeatureBase, TexParameteri, glTexParameteri)                              \
-    X(GLFeatureMultitexture, ActiveTexture, glActiveTexture)                      \
-    X(GLFeatureMultitexture, ClientActiveTexture, glClientActiveTexture)          \
-    X(GLFeatureMultitexture, MultiTexCoord4fv, glMultiTexCoord4fv)                \
-    X(GLFeatureTextureCompression, CompressedTexImage2D, glCompressedTexImage2D)  \
-    X(GLFeatureBlendFuncSeparate, BlendFuncSeparate, glBlendFuncSeparate)         \
-    X(GLFeatureBufferObject, GenBuffers, glGenBuffers)                            \
-    X(GLFeatureBufferObject, BindBuffer, glBindBuffer)                            \
-    X(GLFeatureBufferObject, BufferData, glBufferData)                            \
-    X(GLFeatureBufferObject, BufferSubData, glBufferSubData)                      \
-    X(GLFeatureBufferObject, GetBufferSubData, glGetBufferSubData)                \
-    X(GLFeatureBufferObject, MapBuffer, glMapBuffer)                              \
-    X(GLFeatureBufferObject, UnmapBuffer, glUnmapBuffer)                          \
-    X(GLFeatureBufferObject, DeleteBuffers, glDeleteBuffers)                      \
-    X(GLFeatureShader, EnableVertexAttribArray, glEnableVertexAttribArray)        \
-    X(GLFeatureShader, DisableVertexAttribArray, glDisableVertexAttribArray)      \
-    X(GLFeatureShader, VertexAttribPointer, glVertexAttribPointer)                \
-    X(GLFeatureShader, VertexAttrib4fv, glVertexAttrib4fv)                        \
-    X(GLFeatureShader, BindAttribLocation, glBindAttribLocation)                  \
-    X(GLFeatureShader, GetAttribLocation, glGetAttribLocation)                    \
-    X(GLFeatureShader, CreateShader, glCreateShader)                              \
-    X(GLFeatureShader, DeleteShader, glDeleteShader)                              \
-    X(GLFeatureShader, ShaderSource, glShaderSource)                              \
-    X(GLFeatureShader, CompileShader, glCompileShader)                            \
-    X(GLFeatureShader, GetShaderiv, glGetShaderiv)                                \
-    X(GLFeatureShader, GetShaderInfoLog, glGetShaderInfoLog)                      \
-    X(GLFeatureShader, CreateProgram, glCreateProgram)                            \
-    X(GLFeatureShader, DeleteProgram, glDeleteProgram)                            \
-    X(GLFeatureShader, AttachShader, glAttachShader)                              \
-    X(GLFeatureShader, DetachShader, glDetachShader)                              \
-    X(GLFeatureShader, LinkProgram, glLinkProgram)                                \
-    X(GLFeatureShader, GetProgramiv, glGetProgramiv)                              \
-    X(GLFeatureShader, GetProgramInfoLog, glGetProgramInfoLog)                    \
-    X(GLFeatureShader, UseProgram, glUseProgram)                                  \
-    X(GLFeatureShader, GetUniformLocation, glGetUniformLocation)                  \
-    X(GLFeatureShader, GetActiveUniform, glGetActiveUniform)                      \
-    X(GLFeatureShader, Uniform1i, glUniform1i)                                    \
-    X(GLFeatureShader, Uniform1iv, glUniform1iv)                                  \
-    X(GLFeatureShader, Uniform2iv, glUniform2iv)                                  \
-    X(GLFeatureShader, Uniform3iv, glUniform3iv)                                  \
-    X(GLFeatureShader, Uniform4iv, glUniform4iv)                                  \
-    X(GLFeatureShader, Uniform1f, glUniform1f)                                    \
-    X(GLFeatureShader, Uniform1fv, glUniform1fv)                                  \
-    X(GLFeatureShader, Uniform2fv, glUniform2fv)                                  \
-    X(GLFeatureShader, Uniform3fv, glUniform3fv)                                  \
-    X(GLFeatureShader, Uniform4fv, glUniform4fv)                                  \
-    X(GLFeatureShader, UniformMatrix2fv, glUniformMatrix2fv)                      \
-    X(GLFeatureShader, UniformMatrix3fv, glUniformMatrix3fv)                      \
-    X(GLFeatureShader, UniformMatrix4fv, glUniformMatrix4fv)                      \
-    X(GLFeatureDrawBuffers, DrawBuffers, glDrawBuffers)                           \
-    X(GLFeatureFramebufferObject, GenFramebuffers, glGenFramebuffers)             \
-    X(GLFeatureFramebufferObject, DeleteFramebuffers, glDeleteFramebuffers)       \
-    X(GLFeatureFramebufferObject, BindFramebuffer, glBindFramebuffer)             \
-    X(GLFeatureFramebufferObject, FramebufferTexture2D, glFramebufferTexture2D)   \
-    X(GLFeatureFramebufferObject, FramebufferRenderbuffer, glFramebufferRenderbuffer) \
-    X(GLFeatureFramebufferObject, CheckFramebufferStatus, glCheckFramebufferStatus) \
-    X(GLFeatureFramebufferObject, GenRenderbuffers, glGenRenderbuffers)           \
-    X(GLFeatureFramebufferObject, DeleteRenderbuffers, glDeleteRenderbuffers)     \
-    X(GLFeatureFramebufferObject, BindRenderbuffer, glBindRenderbuffer)           \
-    X(GLFeatureFramebufferObject, RenderbufferStorage, glRenderbufferStorage)     \
-    X(GLFeatureFramebufferObject, GenerateMipmap, glGenerateMipmap)               \
-    X(GLFeatureFramebufferBlit, BlitFramebuffer, glBlitFramebuffer)               \
-    X(GLFeatureFramebufferMultisample, RenderbufferStorageMultisample, glRenderbufferStorageMultisample)
+// X(feature, member, entry point, type). The member is the entry point without its "gl" prefix.
+#define NIMBREL_GL_FUNCTIONS(X) \
+    X(GLFeatureBase, Clear, glClear, decltype(&::glClear)) \
+    X(GLFeatureBase, ClearColor, glClearColor, decltype(&::glClearColor)) \
+    X(GLFeatureBase, ClearDepth, glClearDepth, decltype(&::glClearDepth)) \
+    X(GLFeatureBase, ClearStencil, glClearStencil, decltype(&::glClearStencil)) \
+    X(GLFeatureBase, Flush, glFlush, decltype(&::glFlush)) \
+    X(GLFeatureBase, Finish, glFinish, decltype(&::glFinish)) \
+    X(GLFeatureBase, GetError, glGetError, decltype(&::glGetError)) \
+    X(GLFeatureBase, GetString, glGetString, decltype(&::glGetString)) \
+    X(GLFeatureBase, GetIntegerv, glGetIntegerv, decltype(&::glGetIntegerv)) \
+    X(GLFeatureBase, Enable, glEnable, decltype(&::glEnable)) \
+    X(GLFeatureBase, Disable, glDisable, decltype(&::glDisable)) \
+    X(GLFeatureBase, ColorMask, glColorMask, decltype(&::glColorMask)) \
+    X(GLFeatureBase, DepthFunc, glDepthFunc, decltype(&::glDepthFunc)) \
+    X(GLFeatureBase, DepthMask, glDepthMask, decltype(&::glDepthMask)) \
+    X(GLFeatureBase, StencilFunc, glStencilFunc, decltype(&::glStencilFunc)) \
+    X(GLFeatureBase, StencilMask, glStencilMask, decltype(&::glStencilMask)) \
+    X(GLFeatureBase, StencilOp, glStencilOp, decltype(&::glStencilOp)) \
+    X(GLFeatureBase, FrontFace, glFrontFace, decltype(&::glFrontFace)) \
+    X(GLFeatureBase, CullFace, glCullFace, decltype(&::glCullFace)) \
+    X(GLFeatureBase, LineWidth, glLineWidth, decltype(&::glLineWidth)) \
+    X(GLFeatureBase, PointSize, glPointSize, decltype(&::glPointSize)) \
+    X(GLFeatureBase, Viewport, glViewport, decltype(&::glViewport)) \
+    X(GLFeatureBase, Scissor, glScissor, decltype(&::glScissor)) \
+    X(GLFeatureBase, DrawArrays, glDrawArrays, decltype(&::glDrawArrays)) \
+    X(GLFeatureBase, DrawElements, glDrawElements, decltype(&::glDrawElements)) \
+    X(GLFeatureBase, DrawBuffer, glDrawBuffer, decltype(&::glDrawBuffer)) \
+    X(GLFeatureBase, ReadBuffer, glReadBuffer, decltype(&::glReadBuffer)) \
+    X(GLFeatureBase, ReadPixels, glReadPixels, decltype(&::glReadPixels)) \
+    X(GLFeatureBase, PixelStorei, glPixelStorei, decltype(&::glPixelStorei)) \
+    X(GLFeatureBase, GenTextures, glGenTextures, decltype(&::glGenTextures)) \
+    X(GLFeatureBase, BindTexture, glBindTexture, decltype(&::glBindTexture)) \
+    X(GLFeatureBase, DeleteTextures, glDeleteTextures, decltype(&::glDeleteTextures)) \
+    X(GLFeatureBase, TexImage2D, glTexImage2D, decltype(&::glTexImage2D)) \
+    X(GLFeatureBase, TexParameteri, glTexParameteri, decltype(&::glTexParameteri)) \
+    X(GLFeatureMultitexture, ActiveTexture, glActiveTexture, PFNGLACTIVETEXTUREPROC) \
+    X(GLFeatureMultitexture, ClientActiveTexture, glClientActiveTexture, PFNGLCLIENTACTIVETEXTUREARBPROC) \
+    X(GLFeatureMultitexture, MultiTexCoord4fv, glMultiTexCoord4fv, PFNGLMULTITEXCOORD4FVARBPROC) \
+    X(GLFeatureTextureCompression, CompressedTexImage2D, glCompressedTexImage2D, PFNGLCOMPRESSEDTEXIMAGE2DPROC) \
+    X(GLFeatureBlendFuncSeparate, BlendFuncSeparate, glBlendFuncSeparate, PFNGLBLENDFUNCSEPARATEPROC) \
+    X(GLFeatureBufferObject, GenBuffers, glGenBuffers, PFNGLGENBUFFERSPROC) \
+    X(GLFeatureBufferObject, BindBuffer, glBindBuffer, PFNGLBINDBUFFERPROC) \
+    X(GLFeatureBufferObject, BufferData, glBufferData, PFNGLBUFFERDATAPROC) \
+    X(GLFeatureBufferObject, BufferSubData, glBufferSubData, PFNGLBUFFERSUBDATAPROC) \
+    X(GLFeatureBufferObject, GetBufferSubData, glGetBufferSubData, PFNGLGETBUFFERSUBDATAPROC) \
+    X(GLFeatureBufferObject, MapBuffer, glMapBuffer, PFNGLMAPBUFFERPROC) \
+    X(GLFeatureBufferObject, UnmapBuffer, glUnmapBuffer, PFNGLUNMAPBUFFERPROC) \
+    X(GLFeatureBufferObject, DeleteBuffers, glDeleteBuffers, PFNGLDELETEBUFFERSPROC) \
+    X(GLFeatureShader, EnableVertexAttribArray, glEnableVertexAttribArray, PFNGLENABLEVERTEXATTRIBARRAYPROC) \
+    X(GLFeatureShader, DisableVertexAttribArray, glDisableVertexAttribArray, PFNGLDISABLEVERTEXATTRIBARRAYPROC) \
+    X(GLFeatureShader, VertexAttribPointer, glVertexAttribPointer, PFNGLVERTEXATTRIBPOINTERPROC) \
+    X(GLFeatureShader, VertexAttrib4fv, glVertexAttrib4fv, PFNGLVERTEXATTRIB4FVPROC) \
+    X(GLFeatureShader, BindAttribLocation, glBindAttribLocation, PFNGLBINDATTRIBLOCATIONPROC) \
+    X(GLFeatureShader, GetAttribLocation, glGetAttribLocation, PFNGLGETATTRIBLOCATIONPROC) \
+    X(GLFeatureShader, CreateShader, glCreateShader, PFNGLCREATESHADERPROC) \
+    X(GLFeatureShader, DeleteShader, glDeleteShader, PFNGLDELETESHADERPROC) \
+    X(GLFeatureShader, ShaderSource, glShaderSource, PFNGLSHADERSOURCEPROC) \
+    X(GLFeatureShader, CompileShader, glCompileShader, PFNGLCOMPILESHADERPROC) \
+    X(GLFeatureShader, GetShaderiv, glGetShaderiv, PFNGLGETSHADERIVPROC) \
+    X(GLFeatureShader, GetShaderInfoLog, glGetShaderInfoLog, PFNGLGETSHADERINFOLOGPROC) \
+    X(GLFeatureShader, CreateProgram, glCreateProgram, PFNGLCREATEPROGRAMPROC) \
+    X(GLFeatureShader, DeleteProgram, glDeleteProgram, PFNGLDELETEPROGRAMPROC) \
+    X(GLFeatureShader, AttachShader, glAttachShader, PFNGLATTACHSHADERPROC) \
+    X(GLFeatureShader, DetachShader, glDetachShader, PFNGLDETACHSHADERPROC) \
+    X(GLFeatureShader, LinkProgram, glLinkProgram, PFNGLLINKPROGRAMPROC) \
+    X(GLFeatureShader, GetProgramiv, glGetProgramiv, PFNGLGETPROGRAMIVPROC) \
+    X(GLFeatureShader, GetProgramInfoLog, glGetProgramInfoLog, PFNGLGETPROGRAMINFOLOGPROC) \
+    X(GLFeatureShader, UseProgram, glUseProgram, PFNGLUSEPROGRAMPROC) \
+    X(GLFeatureShader, GetUniformLocation, glGetUniformLocation, PFNGLGETUNIFORMLOCATIONPROC) \
+    X(GLFeatureShader, GetActiveUniform, glGetActiveUniform, PFNGLGETACTIVEUNIFORMPROC) \
+    X(GLFeatureShader, Uniform1i, glUniform1i, PFNGLUNIFORM1IPROC) \
+    X(GLFeatureShader, Uniform1iv, glUniform1iv, PFNGLUNIFORM1IVPROC) \
+    X(GLFeatureShader, Uniform2iv, glUniform2iv, PFNGLUNIFORM2IVPROC) \
+    X(GLFeatureShader, Uniform3iv, glUniform3iv, PFNGLUNIFORM3IVPROC) \
+    X(GLFeatureShader, Uniform4iv, glUniform4iv, PFNGLUNIFORM4IVPROC) \
+    X(GLFeatureShader, Uniform1f, glUniform1f, PFNGLUNIFORM1FPROC) \
+    X(GLFeatureShader, Uniform1fv, glUniform1fv, PFNGLUNIFORM1FVPROC) \
+    X(GLFeatureShader, Uniform2fv, glUniform2fv, PFNGLUNIFORM2FVPROC) \
+    X(GLFeatureShader, Uniform3fv, glUniform3fv, PFNGLUNIFORM3FVPROC) \
+    X(GLFeatureShader, Uniform4fv, glUniform4fv, PFNGLUNIFORM4FVPROC) \
+    X(GLFeatureShader, UniformMatrix2fv, glUniformMatrix2fv, PFNGLUNIFORMMATRIX2FVPROC) \
+    X(GLFeatureShader, UniformMatrix3fv, glUniformMatrix3fv, PFNGLUNIFORMMATRIX3FVPROC) \
+    X(GLFeatureShader, UniformMatrix4fv, glUniformMatrix4fv, PFNGLUNIFORMMATRIX4FVPROC) \
+    X(GLFeatureDrawBuffers, DrawBuffers, glDrawBuffers, PFNGLDRAWBUFFERSPROC) \
+    X(GLFeatureFramebufferObject, GenFramebuffers, glGenFramebuffers, PFNGLGENFRAMEBUFFERSPROC) \
+    X(GLFeatureFramebufferObject, DeleteFramebuffers, glDeleteFramebuffers, PFNGLDELETEFRAMEBUFFERSPROC) \
+    X(GLFeatureFramebufferObject, BindFramebuffer, glBindFramebuffer, PFNGLBINDFRAMEBUFFERPROC) \
+    X(GLFeatureFramebufferObject, FramebufferTexture2D, glFramebufferTexture2D, PFNGLFRAMEBUFFERTEXTURE2DPROC) \
+    X(GLFeatureFramebufferObject, FramebufferRenderbuffer, glFramebufferRenderbuffer, PFNGLFRAMEBUFFERRENDERBUFFERPROC) \
+    X(GLFeatureFramebufferObject, CheckFramebufferStatus, glCheckFramebufferStatus, PFNGLCHECKFRAMEBUFFERSTATUSPROC) \
+    X(GLFeatureFramebufferObject, GenRenderbuffers, glGenRenderbuffers, PFNGLGENRENDERBUFFERSPROC) \
+    X(GLFeatureFramebufferObject, DeleteRenderbuffers, glDeleteRenderbuffers, PFNGLDELETERENDERBUFFERSPROC) \
+    X(GLFeatureFramebufferObject, BindRenderbuffer, glBindRenderbuffer, PFNGLBINDRENDERBUFFERPROC) \
+    X(GLFeatureFramebufferObject, RenderbufferStorage, glRenderbufferStorage, PFNGLRENDERBUFFERSTORAGEPROC) \
+    X(GLFeatureFramebufferObject, GenerateMipmap, glGenerateMipmap, PFNGLGENERATEMIPMAPPROC) \
+    X(GLFeatureFramebufferBlit, BlitFramebuffer, glBlitFramebuffer, PFNGLBLITFRAMEBUFFERPROC) \
+    X(GLFeatureFramebufferMultisample, RenderbufferStorageMultisample, glRenderbufferStorageMultisample, PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC)
 
 struct GLFunctions {
     // Resolves one entry point by name; null when the window system has none.
     using Resolver = void* (*)(const char* name);
 
-#define NIMBREL_GL_MEMBER(feature, member, name) decltype(&::name) member = nullptr;
+#define NIMBREL_GL_MEMBER(feature, member, name, type) type member = nullptr;
     NIMBREL_GL_FUNCTIONS(NIMBREL_GL_MEMBER)
 #undef NIMBREL_GL_MEMBER
 

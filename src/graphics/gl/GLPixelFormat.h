@@ -4,6 +4,8 @@
 
 #include "graphics/Enumerations.h"
 
+#include <cstdint>
+
 namespace Nimbrel::Graphics {
 
 struct GLFunctions;
@@ -24,9 +26,16 @@ struct GLPixelFormat {
     static GLPixelFormat Translate(PixelFormat format, const GLFunctions& gl);
 
     // Bytes of one level of width by height texels, rows tightly packed.
-    int GetImageSize(int width, int height) const;
+    int64_t GetImageSize(int width, int height) const;
     // Bytes of one row (of blocks for compressed formats).
-    int GetRowSize(int width) const;
+    int64_t GetRowSize(int width) const;
+
+    // Uploads one level of width by height texels (data may be null) to levelTarget of the
+    // bound texture: compressed formats by block, the others at their sized internal format
+    // with an unpack alignment that fits the rows.
+    void Upload(GLFunctions& gl, unsigned int levelTarget, int level, int width, int height, const void* data) const;
+    // Throws unless 1 <= width, height <= maxSize.
+    static void CheckSize(int width, int height, int maxSize);
 };
 
 }  // namespace Nimbrel::Graphics

@@ -47,6 +47,8 @@ SDLGLDevice::SDLGLDevice(Window* engineWindow, DepthStencilFormat format, int sa
     } catch (...) {
         // The window goes back to unrealised, so another device may be made for it.
         const bool hadContext = context != nullptr;
+        if (hadContext)
+            ReleaseDeviceObjects();
         ReleaseContext();
         if (hadContext)
             window->Unrealize();
@@ -81,6 +83,9 @@ void SDLGLDevice::CreateContext(int samples, int depthBits, int stencilBits, boo
 
 SDLGLDevice::~SDLGLDevice()
 {
+    // The device's OpenGL objects go while their context still exists.
+    if (context)
+        ReleaseDeviceObjects();
     ReleaseContext();
 }
 
