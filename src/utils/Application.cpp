@@ -32,7 +32,7 @@ void Application::ReleaseCreatedMembers(bool releaseFileSystem)
     timer.Set(nullptr);
     profileProxy.Set(nullptr);
     probeProxy.Set(nullptr);
-    // framebuffer proxy: released here once it exists
+    framebufferProxy.Set(nullptr);
     resourceProxy.Set(nullptr);
     stdIn.Set(nullptr);
     stdOut.Set(nullptr);
@@ -193,6 +193,12 @@ ResourceProxy* Application::GetResourceProxy() const
     return resourceProxy.Get();
 }
 
+FramebufferProxy* Application::GetFramebufferProxy() const
+{
+    ThrowIfNotStarted("Application::GetFramebufferProxy(): Can not get proxy before application is started");
+    return framebufferProxy.Get();
+}
+
 ProbeProxy* Application::GetProbeProxy() const
 {
     ThrowIfNotStarted("Application::GetProbeProxy(): Can not get probe proxy before application is started");
@@ -311,7 +317,7 @@ void Application::Start()
     // sound device: handed to the proxy here once it exists
     proxy->SetFileSystem(fileSystem.Get());
 
-    // framebuffer proxy: created here for the graphics device
+    framebufferProxy.Set(new FramebufferProxy(graphicsDevice.Get()));
 
     timer.Set(new Timer());
 

@@ -22,6 +22,7 @@
 #include "io/StdStreams.h"
 #include "math/Vector2t.h"
 #include "platform/Window.h"
+#include "utils/FramebufferProxy.h"
 #include "utils/ProbeProxy.h"
 #include "utils/ProfileProxy.h"
 #include "utils/ResourceProxy.h"
@@ -72,6 +73,7 @@ public:
     IO::StdInStream* GetStdIn() const;
     Graphics::Device* GetGraphicsDevice() const;
     ResourceProxy* GetResourceProxy() const;
+    FramebufferProxy* GetFramebufferProxy() const;
     ProbeProxy* GetProbeProxy() const;
     ProfileProxy* GetProfileProxy() const;
 
@@ -135,6 +137,7 @@ private:
     Managed<IO::StdOutStream> stdOut;
     Managed<IO::StdInStream> stdIn;
     Managed<ResourceProxy> resourceProxy;
+    Managed<FramebufferProxy> framebufferProxy;
     GUI::Widget* inputListener = nullptr;
     Managed<ProbeProxy> probeProxy;
     Managed<ProfileProxy> profileProxy;

@@ -146,6 +146,8 @@ TEST_F(ApplicationTest, GettersThrowBeforeStartAndAnswerAfter)
 
     EXPECT_THROW_MESSAGE(app->GetResourceProxy(),
                          "Application::GetResourceProxy(): Can not get proxy before application is started");
+    EXPECT_THROW_MESSAGE(app->GetFramebufferProxy(),
+                         "Application::GetFramebufferProxy(): Can not get proxy before application is started");
     EXPECT_THROW_MESSAGE(app->GetProbeProxy(),
                          "Application::GetProbeProxy(): Can not get probe proxy before application is started");
     EXPECT_THROW_MESSAGE(app->GetProfileProxy(),
@@ -165,6 +167,8 @@ TEST_F(ApplicationTest, GettersThrowBeforeStartAndAnswerAfter)
     EXPECT_EQ(ProfileProxy::GetGlobal(), app->GetProfileProxy());
     EXPECT_EQ(app->GetResourceProxy()->GetGraphicsDevice(), graphics.lastDevice);
     EXPECT_EQ(app->GetResourceProxy()->GetFileSystem(), app->GetFileSystem());
+    EXPECT_EQ(Utils::FramebufferProxy::GetGlobal(), app->GetFramebufferProxy());
+    EXPECT_EQ(app->GetFramebufferProxy()->GetDevice(), graphics.lastDevice);
 }
 
 TEST_F(ApplicationTest, FileSystemSetBeforeStartIsKeptAndCounted)
