@@ -28,7 +28,7 @@ void Application::ReleaseCreatedMembers(bool releaseFileSystem)
     mouseButtonDown.Clear();
     keyPressed.Clear();
     keyDown.Clear();
-    // render state: released here once it exists
+    state.Set(nullptr);
     timer.Set(nullptr);
     profileProxy.Set(nullptr);
     probeProxy.Set(nullptr);
@@ -205,6 +205,12 @@ ProbeProxy* Application::GetProbeProxy() const
     return probeProxy.Get();
 }
 
+State* Application::GetState() const
+{
+    ThrowIfNotStarted("Application::GetState(): Can not get state before application is started");
+    return state.Get();
+}
+
 ProfileProxy* Application::GetProfileProxy() const
 {
     ThrowIfNotStarted("Application::GetProfileProxy(): Can not get profile proxy before application is started");
@@ -321,7 +327,9 @@ void Application::Start()
 
     timer.Set(new Timer());
 
-    // render state: created here; the resolution and the graphics device are pushed onto it
+    state.Set(new State());
+    state->resolutions.Push(resolution);
+    state->devices.Push(graphicsDevice.Get());
 
     running = true;
 }

@@ -26,6 +26,7 @@
 #include "utils/ProbeProxy.h"
 #include "utils/ProfileProxy.h"
 #include "utils/ResourceProxy.h"
+#include "utils/State.h"
 #include "utils/Timer.h"
 
 namespace Nimbrel::Utils {
@@ -76,6 +77,8 @@ public:
     FramebufferProxy* GetFramebufferProxy() const;
     ProbeProxy* GetProbeProxy() const;
     ProfileProxy* GetProfileProxy() const;
+    // The render state, with the window's resolution and the graphics device pushed.
+    State* GetState() const;
 
     // Before and after Start: the file system set, or the native one Start made.
     IO::FileSystem* GetFileSystem() const;
@@ -142,6 +145,7 @@ private:
     Managed<ProbeProxy> probeProxy;
     Managed<ProfileProxy> profileProxy;
     Managed<Timer> timer;
+    Managed<State> state;
 
     // Frame clock.
     double time = 0.0;

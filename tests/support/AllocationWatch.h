@@ -1,6 +1,7 @@
 #pragma once
 // Records the largest single heap allocation made while a watch is alive, so a test can show
-// that hostile input did not make code allocate what the input claimed. It relies on the
+// that hostile input did not make code allocate what the input claimed, and the number of
+// allocations, so a test can show that a steady-state path allocates nothing. It relies on the
 // sanitizer runtime's allocation hooks; without AddressSanitizer `Available()` is false and
 // callers skip the check.
 
@@ -28,6 +29,7 @@ public:
     {
         Install();
         Largest().store(0);
+        Count().store(0);
         Active().store(true);
     }
     ~AllocationWatch() { Active().store(false); }
@@ -43,6 +45,7 @@ public:
 #endif
     }
     size_t LargestAllocation() const { return Largest().load(); }
+    size_t AllocationCount() const { return Count().load(); }
 
 private:
     static std::atomic<bool>& Active()
@@ -55,6 +58,11 @@ private:
         static std::atomic<size_t> largest{0};
         return largest;
     }
+    static std::atomic<size_t>& Count()
+    {
+        static std::atomic<size_t> count{0};
+        return count;
+    }
     // The runtime keeps a handful of hook slots and never frees one, so install only once.
     static bool Install()
     {
@@ -63,6 +71,7 @@ private:
                                           [](const volatile void*, size_t size) {
                                               if (!Active().load(std::memory_order_relaxed))
                                                   return;
+                                              Count().fetch_add(1, std::memory_order_relaxed);
                                               size_t seen = Largest().load(std::memory_order_relaxed);
                                               while (size > seen && !Largest().compare_exchange_weak(seen, size)) {
                                               }

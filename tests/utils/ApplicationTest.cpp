@@ -152,6 +152,7 @@ TEST_F(ApplicationTest, GettersThrowBeforeStartAndAnswerAfter)
                          "Application::GetProbeProxy(): Can not get probe proxy before application is started");
     EXPECT_THROW_MESSAGE(app->GetProfileProxy(),
                          "Application::GetProfileProxy(): Can not get profile proxy before application is started");
+    EXPECT_THROW_MESSAGE(app->GetState(), "Application::GetState(): Can not get state before application is started");
     EXPECT_THROW_MESSAGE(app->GetFileSystem(), "Application::GetFileSystem(): No file system is set");
 
     Start();
@@ -169,6 +170,25 @@ TEST_F(ApplicationTest, GettersThrowBeforeStartAndAnswerAfter)
     EXPECT_EQ(app->GetResourceProxy()->GetFileSystem(), app->GetFileSystem());
     EXPECT_EQ(Utils::FramebufferProxy::GetGlobal(), app->GetFramebufferProxy());
     EXPECT_EQ(app->GetFramebufferProxy()->GetDevice(), graphics.lastDevice);
+}
+
+TEST_F(ApplicationTest, RenderStateStartsWithTheResolutionAndTheDevicePushed)
+{
+    app->SetResolution(640, 360);
+    Start();
+    Utils::State* state = app->GetState();
+    ASSERT_NE(state, nullptr);
+    EXPECT_EQ(state->resolutions.Count(), 2);  // over the State's own initial entry
+    EXPECT_EQ(state->resolutions.Top(), Math::Vector2t<int>(640, 360));
+    ASSERT_EQ(state->devices.Count(), 1);
+    EXPECT_EQ(state->devices.Top(), app->GetGraphicsDevice());
+    EXPECT_FALSE(state->IsInBegin());
+
+    // The Application holds one reference and gives it up on teardown.
+    Managed<Utils::State> kept(state);
+    state->AddRef();
+    app.Set(nullptr);
+    EXPECT_EQ(kept->GetRefCount(), 1);
 }
 
 TEST_F(ApplicationTest, FileSystemSetBeforeStartIsKeptAndCounted)
