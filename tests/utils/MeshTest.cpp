@@ -1,6 +1,8 @@
 #include "utils/Mesh.h"
 
 #include "support/Expect.h"
+#include "support/GeometryDevice.h"
+#include "utils/Geometry.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,9 @@
 
 using namespace Nimbrel;
 using namespace Nimbrel::Utils;
+using Nimbrel::Testing::GeometryDevice;
+using Nimbrel::Testing::MemoryIndexBuffer;
+using Nimbrel::Testing::MemoryVertexBuffer;
 
 namespace mesh_test {
 
@@ -159,6 +164,92 @@ TEST(Mesh, AccessorsResizeAndCheck)
     EXPECT_THROW_MESSAGE(mesh->SetIndexCount(-2), "Mesh::SetIndexCount(): invalid index count -2");
     EXPECT_THROW(mesh->SetIndex(12, 0), Exception);
     EXPECT_THROW_MESSAGE(mesh->AddAttribute(nullptr), "Mesh::AddAttribute(): null attribute");
+}
+
+TEST(Mesh, CreateGeometryUploadsFloatAttributesAnd32BitIndices)
+{
+    GeometryDevice device;
+    Managed<Mesh> quad = TwoIndexQuad();
+    Managed<Geometry> geometry(quad->CreateGeometry(&device, Graphics::BufferModeDynamic));
+    EXPECT_EQ(quad->GetRefCount(), 1);
+    EXPECT_EQ(geometry->GetRefCount(), 1);
+    EXPECT_EQ(geometry->GetDevice(), &device);
+    EXPECT_EQ(device.modes, std::vector<Graphics::BufferMode>(3, Graphics::BufferModeDynamic));
+    EXPECT_EQ(geometry->GetVertexCount(), 4);
+    EXPECT_EQ(geometry->GetIndexCount(), 6);
+    EXPECT_EQ(geometry->GetScaleCount(), 0);
+    EXPECT_EQ(geometry->GetBiasCount(), 0);
+    ASSERT_EQ(geometry->GetVertexBufferCount(), 2);
+
+    auto* positions = static_cast<MemoryVertexBuffer*>(geometry->GetVertexBuffer(0));
+    EXPECT_EQ(positions->GetStride(), 8);
+    std::vector<float> floats(8);
+    ASSERT_EQ(positions->bytes.size(), 32u);
+    std::memcpy(floats.data(), positions->bytes.data(), 32);
+    EXPECT_EQ(floats, (std::vector<float>{1, 1, 0, 0, 1, 0, 0, 1}));
+    EXPECT_EQ(geometry->GetVertexBuffer(1)->GetSize(), 48);
+    EXPECT_EQ(geometry->GetVertexBuffer(1)->GetStride(), 12);
+
+    auto* indices = static_cast<MemoryIndexBuffer*>(geometry->GetIndexBuffer());
+    EXPECT_EQ(indices->GetIndexSize(), 4);
+    std::vector<int> ints(6);
+    ASSERT_EQ(indices->bytes.size(), 24u);
+    std::memcpy(ints.data(), indices->bytes.data(), 24);
+    EXPECT_EQ(ints, (std::vector<int>{0, 1, 2, 1, 0, 3}));
+
+    Graphics::InputElement elements[16];
+    ASSERT_EQ(geometry->GetInputLayout()->GetElements(16, elements), 2);
+    EXPECT_EQ(elements[1].semantic, 4);
+    EXPECT_EQ(elements[1].stream, 1);
+    EXPECT_EQ(elements[1].components, 3);
+    EXPECT_EQ(elements[1].type, Graphics::DataTypeFloat);
+    EXPECT_FALSE(elements[1].IsNormalized());
+    EXPECT_EQ(geometry->GetSubMesh(0), (SubMesh{0, 6, 0, 3, Graphics::PrimitiveTriangles}));
+
+    // Read back, it is the converted mesh again.
+    Managed<Mesh> back(geometry->CreateMesh());
+    EXPECT_EQ(back->GetIndexStride(), 1);
+    EXPECT_EQ(back->GetVertexCount(), 4);
+    EXPECT_EQ(Indices(*back), (std::vector<int>{0, 1, 2, 1, 0, 3}));
+    EXPECT_EQ(Values(back->GetAttribute(1)), (std::vector<float>{0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, -1}));
+    EXPECT_EQ(back->GetSubMesh(0), geometry->GetSubMesh(0));
+}
+
+TEST(Mesh, CreateGeometryTakesTheVertexCountFromTheAttributesAndChecksIt)
+{
+    GeometryDevice device;
+    // Filled by hand, never sized with SetVertexCount: three vertices all the same.
+    Managed<Mesh> mesh(new Mesh());
+    mesh->AddAttribute(MakeAttribute(0, 0, 3, {0, 0, 0, 1, 0, 0, 0, 1, 0}).Get());
+    mesh->AddAttribute(MakeAttribute(8, 0, 2, {0, 0, 1, 0, 0, 1}).Get());
+    SetIndices(*mesh, {0, 1, 2});
+    Managed<Geometry> geometry(mesh->CreateGeometry(&device, Graphics::BufferModeStatic));
+    EXPECT_EQ(geometry->GetVertexCount(), 3);
+    EXPECT_EQ(geometry->GetVertexBuffer(0)->GetSize(), 36);
+
+    struct Case {
+        const char* name;
+        std::function<void(Mesh&)> spoil;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"uneven attributes", [](Mesh& m) { m.GetAttribute(1)->values.SetSize(4); },
+         "Mesh: attribute 1 holds 2 vertices, attribute 0 holds 3"},
+        {"partial vertex", [](Mesh& m) { m.GetAttribute(0)->values.SetSize(8); },
+         "Mesh: attribute 0 holds 8 values, not whole vertices of 3 components"},
+        {"index past", [](Mesh& m) { m.SetIndex(2, 3); }, "Mesh: index 3 at position 2 is outside the 3 vertices"},
+        {"five components", [](Mesh& m) { m.GetAttribute(0)->components = 5; },
+         "Mesh: attribute 0 has 5 components (1 to 4 can be uploaded)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Managed<Mesh> spoiled(new Mesh());
+        spoiled->AddAttribute(MakeAttribute(0, 0, 3, {0, 0, 0, 1, 0, 0, 0, 1, 0}).Get());
+        spoiled->AddAttribute(MakeAttribute(8, 0, 2, {0, 0, 1, 0, 0, 1}).Get());
+        SetIndices(*spoiled, {0, 1, 2});
+        c.spoil(*spoiled);
+        EXPECT_THROW_MESSAGE(spoiled->CreateGeometry(&device, Graphics::BufferModeStatic), c.message);
+    }
 }
 
 }  // namespace mesh_test

@@ -2,6 +2,7 @@
 
 #include "support/AllocationWatch.h"
 #include "support/Expect.h"
+#include "support/GeometryDevice.h"
 #include "support/MemoryStream.h"
 #include "support/NgmBytes.h"
 
@@ -15,6 +16,9 @@
 using namespace Nimbrel;
 using namespace Nimbrel::Utils;
 using namespace Nimbrel::Utils::Loaders;
+using Nimbrel::Testing::GeometryDevice;
+using Nimbrel::Testing::MemoryIndexBuffer;
+using Nimbrel::Testing::MemoryVertexBuffer;
 using Nimbrel::Testing::MemoryStream;
 using Nimbrel::Testing::NgmBytes;
 
@@ -74,6 +78,123 @@ std::vector<float> FloatsOf(const std::vector<uint8_t>& bytes)
     std::vector<float> values(bytes.size() / 4);
     std::memcpy(values.data(), bytes.data(), values.size() * 4);
     return values;
+}
+
+TEST(NgmReader, Version100TriangleUploadsOneFloatBufferAnd32BitIndices)
+{
+    GeometryDevice device;
+    NgmBytes file = Triangle100();
+    Managed<MemoryStream> stream = StreamAt(file.bytes, 3);
+    Managed<Geometry> geometry(ReadNgm(stream.Get(), &device));
+
+    EXPECT_EQ(stream->position, 3 + static_cast<int>(file.bytes.size()));
+    EXPECT_EQ(geometry->GetVertexCount(), 3);
+    EXPECT_EQ(geometry->GetIndexCount(), 3);
+    ASSERT_EQ(geometry->GetVertexBufferCount(), 1);
+    auto* vertices = static_cast<MemoryVertexBuffer*>(geometry->GetVertexBuffer(0));
+    EXPECT_EQ(vertices->GetSize(), 36);
+    EXPECT_EQ(vertices->GetStride(), 12);
+    EXPECT_EQ(FloatsOf(vertices->bytes), (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0}));
+    auto* indices = static_cast<MemoryIndexBuffer*>(geometry->GetIndexBuffer());
+    EXPECT_EQ(indices->GetSize(), 12);
+    EXPECT_EQ(indices->GetIndexSize(), 4);
+    EXPECT_EQ(indices->bytes, (std::vector<uint8_t>{0, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0}));
+    ASSERT_EQ(geometry->GetSubMeshCount(), 1);
+    EXPECT_EQ(geometry->GetSubMesh(0), (SubMesh{0, 3, 0, 3, Graphics::PrimitiveTriangles}));
+
+    Graphics::InputElement element;
+    ASSERT_EQ(geometry->GetInputLayout()->GetElements(16, &element), 1);
+    EXPECT_EQ(element.semantic, 0);
+    EXPECT_EQ(element.stream, 0);
+    EXPECT_EQ(element.components, 3);
+    EXPECT_EQ(element.offset, 0);
+    EXPECT_EQ(element.type, Graphics::DataTypeFloat);
+    EXPECT_FALSE(element.IsNormalized());
+    EXPECT_EQ(geometry->GetScaleCount(), 1);
+    EXPECT_EQ(geometry->GetScale(0), 1.0f);
+    EXPECT_EQ(geometry->GetBias(0), 0.0f);
+    EXPECT_EQ(device.log, (std::vector<std::string>{"CreateVertexBuffer", "CreateInputLayout", "CreateIndexBuffer"}));
+    EXPECT_EQ(device.modes, (std::vector<Graphics::BufferMode>{Graphics::BufferModeStatic, Graphics::BufferModeStatic}));
+}
+
+TEST(NgmReader, Version101PackedAttributesKeepTypeNormalisationScaleAndBias)
+{
+    NgmBytes file;
+    file.Magic("NGM101").Int(2).Int(3);
+    file.Word("NORMAL").Word("short").Word("normalize").Int(3).UInt16s({1, 2, 3, 0xFFFF, 5, 6});
+    file.Word("TEXCOORD1").Word("int8").Word("scale_and_bias").Float(2.0f).Float(0.5f).Int(2).UInt8s({0xFF, 1, 2, 3});
+    file.Word("COLOR").Word("int16").Word("none").Int(1).UInt16s({7, 8});
+    file.Word("lines").Word("short").Int(2).UInt16s({1, 0});
+    GeometryDevice device;
+    Managed<MemoryStream> stream = StreamAt(file.bytes);
+    Managed<Geometry> geometry(ReadNgm(stream.Get(), &device));
+
+    Graphics::InputElement elements[16];
+    ASSERT_EQ(geometry->GetInputLayout()->GetElements(16, elements), 3);
+    struct Expected {
+        int semantic, stream, components, type;
+        bool normalized;
+        float scale, bias;
+        int stride;
+    };
+    const Expected expected[3] = {{4, 0, 3, Graphics::DataTypeShort, true, 1.0f, 0.0f, 6},
+                                  {9, 1, 2, Graphics::DataTypeByte, false, 2.0f, 0.5f, 2},
+                                  {3, 2, 1, Graphics::DataTypeShort, false, 1.0f, 0.0f, 2}};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(elements[i].semantic, expected[i].semantic);
+        EXPECT_EQ(elements[i].stream, expected[i].stream);
+        EXPECT_EQ(elements[i].components, expected[i].components);
+        EXPECT_EQ(elements[i].type, expected[i].type);
+        EXPECT_EQ(elements[i].IsNormalized(), expected[i].normalized);
+        EXPECT_EQ(geometry->GetScale(i), expected[i].scale);
+        EXPECT_EQ(geometry->GetBias(i), expected[i].bias);
+        EXPECT_EQ(geometry->GetVertexBuffer(i)->GetStride(), expected[i].stride);
+    }
+    EXPECT_EQ(geometry->GetIndexBuffer()->GetIndexSize(), 2);
+    EXPECT_EQ(geometry->GetSubMesh(0), (SubMesh{0, 2, 0, 2, Graphics::PrimitiveLines}));
+
+    // Packed components read back as unsigned values, without the remap applied.
+    float normal[3];
+    geometry->GetVertexAttribute(1, 4, normal);
+    EXPECT_EQ(normal[0], 65535.0f);
+    float texCoord[2];
+    geometry->GetVertexAttribute(0, 9, texCoord);
+    EXPECT_EQ(texCoord[0], 255.0f);
+    EXPECT_EQ(texCoord[1], 1.0f);
+    EXPECT_EQ(geometry->GetIndex(0), 1);
+}
+
+TEST(NgmReader, Version200SubmeshRecordsAreFirstMaxCountMinAndAllDraw)
+{
+    NgmBytes file;
+    file.Magic("NGM200").Int(10).Int(1).Word("N_POSITION").Word("float").Word("none").Int(1);
+    file.Floats({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+    file.Word("int").Int(14).UInt32s({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1, 8, 9});
+    file.Int(2).Word("triangles").Int(0).Int(9).Int(12).Int(0).Word("lines").Int(12).Int(9).Int(2).Int(8);
+    GeometryDevice device;
+    Managed<MemoryStream> stream = StreamAt(file.bytes);
+    Managed<Geometry> geometry(ReadNgm(stream.Get(), &device));
+
+    ASSERT_EQ(geometry->GetSubMeshCount(), 2);
+    EXPECT_EQ(geometry->GetSubMesh(0), (SubMesh{0, 12, 0, 9, Graphics::PrimitiveTriangles}));
+    EXPECT_EQ(geometry->GetSubMesh(1), (SubMesh{12, 2, 8, 9, Graphics::PrimitiveLines}));
+
+    device.log.clear();
+    geometry->Draw();
+    EXPECT_EQ(device.log, (std::vector<std::string>{"SetIndexBuffer", "SetInputLayout", "SetVertexBuffer", "SetPrimitiveType",
+                                            "DrawIndexed", "SetPrimitiveType", "DrawIndexed"}));
+    ASSERT_EQ(device.draws.size(), 2u);
+    EXPECT_EQ(device.draws[0].first, 0);
+    EXPECT_EQ(device.draws[0].count, 12);
+    EXPECT_EQ(device.draws[1].first, 12);
+    EXPECT_EQ(device.draws[1].count, 2);
+    EXPECT_EQ(device.draws[1].minVertex, 8);
+    EXPECT_EQ(device.draws[1].maxVertex, 9);
+    EXPECT_EQ(device.GetPrimitiveType(), Graphics::PrimitiveLines);
+    EXPECT_EQ(device.GetIndexBuffer(), geometry->GetIndexBuffer());
+    EXPECT_EQ(device.GetVertexBuffer(0), geometry->GetVertexBuffer(0));
+    EXPECT_EQ(device.GetInputLayout(), geometry->GetInputLayout());
 }
 
 TEST(NgmReader, AcceptsEveryVersionAndEverySpellingOfItsWords)
@@ -291,6 +412,26 @@ TEST(NgmReader, StreamsThatCannotSeekAreReadPieceByPiece)
     if (Testing::AllocationWatch::Available()) {
         EXPECT_LE(watch.LargestAllocation(), size_t(2) << 20);
     }
+}
+
+TEST(NgmReader, DeviceFailuresLeaveNothingBehind)
+{
+    // A device that cannot make buffers: the exception passes and the half-built geometry goes.
+    Graphics::Device* plain = nullptr;
+    NgmBytes file = Triangle100();
+    Managed<MemoryStream> stream = StreamAt(file.bytes);
+    EXPECT_THROW_MESSAGE(ReadNgm(stream.Get(), plain), "NGM: no device to create the geometry on");
+    EXPECT_EQ(stream->position, 0);
+
+    class RefusingDevice : public GeometryDevice {
+    public:
+        Graphics::IndexBuffer* CreateIndexBuffer(Graphics::BufferMode, int, int) override
+        {
+            throw Exception("out of buffers");
+        }
+    };
+    RefusingDevice refusing;
+    EXPECT_THROW_MESSAGE(ReadNgm(stream.Get(), &refusing), "out of buffers");
 }
 
 }  // namespace ngm_reader_test
