@@ -1,6 +1,7 @@
 #include "graphics/gl/GL2CGDeviceFactory.h"
 
 #include "core/Managed.h"
+#include "graphics/gl/CGShadingContext.h"
 #include "graphics/gl/SDLGLDevice.h"
 
 namespace Nimbrel::Graphics {
@@ -8,9 +9,9 @@ namespace Nimbrel::Graphics {
 Device* GL2CGDeviceFactory::CreateDevice(Window* window, DepthStencilFormat format, int samples, int flags)
 {
     Managed<SDLGLDevice> device(new SDLGLDevice(window, format, samples, (flags & 1) != 0));
-    // The shading context is created here and handed to the device once it exists.
-    // The default state (blend, depth-stencil, rasterizer, semantic map, primitive type) is
-    // installed here once the state objects exist.
+    // Before the default state: the standard semantic map is made by the shading context.
+    device->SetShadingContext(new CGShadingContext(device.Get()));
+    device->InstallDefaultState();
     return device.Detach();
 }
 

@@ -1,0 +1,95 @@
+// The compiler process: answers come back, and a child that crashes, exits, hangs or answers
+// too much is reported and replaced, while this process goes on.
+#include "graphics/gl/CGChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <unistd.h>
+
+namespace cg_child_process_test {
+
+using Nimbrel::Graphics::CGChildProcess;
+
+std::string Work(const std::string& request)
+{
+    if (request == "crash")
+        raise(SIGSEGV);
+    if (request == "exit")
+        _exit(7);
+    if (request == "hang")
+        for (;;)
+            pause();
+    if (request == "throw")
+        throw 1;
+    if (request == "flood")
+        return std::string(CGChildProcess::MaxOutput + 1, 'x');
+    return "echo:" + request;
+}
+
+TEST(CGChildProcessTest, OneChildAnswersRequestAfterRequest)
+{
+    CGChildProcess process(&Work);
+    CGChildProcess::Outcome first = process.Call("a", 10);
+    ASSERT_TRUE(first.completed) << first.failure;
+    EXPECT_EQ(first.output, "echo:a");
+    pid_t child = process.GetChild();
+    EXPECT_GT(child, 0);
+    std::string large(300000, 'z');  // larger than a socket buffer both ways
+    CGChildProcess::Outcome second = process.Call(large, 10);
+    ASSERT_TRUE(second.completed) << second.failure;
+    EXPECT_EQ(second.output, "echo:" + large);
+    EXPECT_EQ(process.GetChild(), child);
+    CGChildProcess::Outcome empty = process.Call("", 10);
+    ASSERT_TRUE(empty.completed);
+    EXPECT_EQ(empty.output, "echo:");
+}
+
+TEST(CGChildProcessTest, AChildThatDiesOrHangsIsReportedAndReplaced)
+{
+    struct Case {
+        const char* request;
+        double timeout;
+        const char* failure;
+        int signal;
+        bool timedOut;
+    };
+    const Case cases[] = {
+        {"crash", 10, "the compiler crashed (signal 11, Segmentation fault)", SIGSEGV, false},
+        {"exit", 10, "the compiler ended with status 7", 0, false},
+        {"throw", 10, "the compiler ended with status 3", 0, false},
+        {"hang", 0.3, "the compiler did not finish in time and was stopped", 0, true},
+        {"flood", 10, "the compiler produced more output than is accepted", 0, false},
+    };
+    CGChildProcess process(&Work);
+    for (const Case& c : cases) {
+        ASSERT_TRUE(process.Call("warm", 10).completed);
+        pid_t before = process.GetChild();
+        CGChildProcess::Outcome outcome = process.Call(c.request, c.timeout);
+        EXPECT_FALSE(outcome.completed) << c.request;
+        EXPECT_EQ(outcome.failure, c.failure) << c.request;
+        EXPECT_EQ(outcome.signal, c.signal) << c.request;
+        EXPECT_EQ(outcome.timedOut, c.timedOut) << c.request;
+        EXPECT_EQ(process.GetChild(), -1) << c.request;
+        CGChildProcess::Outcome after = process.Call("next", 10);
+        ASSERT_TRUE(after.completed) << c.request << ": " << after.failure;
+        EXPECT_EQ(after.output, "echo:next");
+        EXPECT_NE(process.GetChild(), before);
+    }
+}
+
+TEST(CGChildProcessTest, AChildKilledBetweenCallsIsReplacedWithoutAFailure)
+{
+    CGChildProcess process(&Work);
+    ASSERT_TRUE(process.Call("a", 10).completed);
+    pid_t child = process.GetChild();
+    ASSERT_EQ(kill(child, SIGKILL), 0);
+    usleep(100000);
+    CGChildProcess::Outcome outcome = process.Call("b", 10);
+    ASSERT_TRUE(outcome.completed) << outcome.failure;
+    EXPECT_EQ(outcome.output, "echo:b");
+    EXPECT_NE(process.GetChild(), child);
+}
+
+}  // namespace cg_child_process_test

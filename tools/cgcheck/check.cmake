@@ -1,0 +1,57 @@
+# Runs cgcheck over small Cg files written here: one that links, one with an error in its pixel
+# entry point, one that this glslang crashes on, and a missing file.
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+file(WRITE "${WORK}/good.cg" [[
+struct v2f {
+    float4 position : POSITION;
+    float2 uv       : TEXCOORD0;
+};
+v2f vsMain(float4 position : N_POSITION, float2 uv : N_TEXCOORD0, uniform float4x4 WorldViewProjection)
+{
+    v2f OUT;
+    OUT.position = mul(WorldViewProjection, position);
+    OUT.uv = uv;
+    return OUT;
+}
+fixed4 psMain(v2f IN, uniform sampler2D texture) : COLOR
+{
+    return tex2D(texture, IN.uv);
+}
+]])
+file(WRITE "${WORK}/broken.cg" [[
+float4 vsMain(float4 p : POSITION) : POSITION { return p; }
+float4 psMain() : COLOR { return undefinedThing; }
+]])
+file(WRITE "${WORK}/crash.cg" [[
+struct Material { sampler2D map; float4 tint; };
+float4 vsMain(float4 p : POSITION) : POSITION { return p; }
+float4 psMain(float2 uv : TEXCOORD0, uniform Material m) : COLOR { return tex2D(m.map, uv) * m.tint; }
+]])
+
+function(run expected_result)
+    execute_process(COMMAND "${TOOL}" ${ARGN} WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE result
+                    OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT result STREQUAL "${expected_result}")
+        message(FATAL_ERROR "cgcheck ${ARGN} returned ${result}, not ${expected_result}:\n${out}${err}")
+    endif()
+    set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+function(expect_match text pattern)
+    if(NOT text MATCHES "${pattern}")
+        message(FATAL_ERROR "expected to match:\n${pattern}\ngot:\n${text}")
+    endif()
+endfunction()
+
+run(0 good.cg vsMain psMain)
+if(NOT out STREQUAL "vertex: ok\npixel: ok\nprogram: ok\n")
+    message(FATAL_ERROR "good.cg:\n${out}")
+endif()
+run(1 broken.cg vsMain psMain)
+# The whole file is compiled for each entry point, so both steps report the error.
+expect_match("${out}" "^vertex: The compile returned an error\\.\n\nvertex entry point \"vsMain\":\n[^\n]*'undefinedThing'.*\npixel: The compile returned an error\\.\n\npixel entry point \"psMain\":\n[^\n]*'undefinedThing'.*\nprogram: not linked, a shader did not compile\n$")
+run(1 crash.cg vsMain psMain)
+expect_match("${out}" "^vertex: ok\npixel: The compile returned an error\\.\n.*the compiler crashed \\(signal 11.*\nprogram: not linked")
+run(1 missing.cg vsMain psMain)
+expect_match("${out}" "^cgcheck: missing.cg can not be read\n$")
