@@ -42,7 +42,7 @@ void Application::ReleaseCreatedMembers(bool releaseFileSystem)
     keyboard = nullptr;
     mouse = nullptr;
     inputContext.Set(nullptr);
-    // sound device: released here once it exists
+    soundDevice.Set(nullptr);
     graphicsDevice.Set(nullptr);
     window.Set(nullptr);
 }
@@ -187,6 +187,14 @@ Graphics::Device* Application::GetGraphicsDevice() const
     return graphicsDevice.Get();
 }
 
+Sound::Device* Application::GetSoundDevice() const
+{
+    ThrowIfNotStarted("Application::GetSoundDevice(): Can not get sound device before application is started");
+    if (!soundDevice)
+        throw Exception("Application::GetSoundDevice(): No sound device present");
+    return soundDevice.Get();
+}
+
 ResourceProxy* Application::GetResourceProxy() const
 {
     ThrowIfNotStarted("Application::GetResourceProxy(): Can not get proxy before application is started");
@@ -292,7 +300,7 @@ void Application::Start()
         window.Get(), static_cast<Graphics::DepthStencilFormat>(depthStencilFormat), multiSamples,
         graphicsFlags));
 
-    // sound device: created here for the window once it exists
+    soundDevice.Set(Sound::Device::Create(window.Get()));
 
     Input::Context::Factory* inputFactory = inputBackend ? inputBackend : Input::Context::GetDefaultFactory();
     inputContext.Set(inputFactory->CreateContext(window.Get()));
@@ -320,7 +328,7 @@ void Application::Start()
     auto* proxy = new DefaultResourceProxy();
     resourceProxy.Set(proxy);
     proxy->SetGraphicsDevice(graphicsDevice.Get());
-    // sound device: handed to the proxy here once it exists
+    proxy->SetSoundDevice(soundDevice.Get());
     proxy->SetFileSystem(fileSystem.Get());
 
     framebufferProxy.Set(new FramebufferProxy(graphicsDevice.Get()));

@@ -22,6 +22,7 @@
 #include "io/StdStreams.h"
 #include "math/Vector2t.h"
 #include "platform/Window.h"
+#include "sound/Device.h"
 #include "utils/FramebufferProxy.h"
 #include "utils/ProbeProxy.h"
 #include "utils/ProfileProxy.h"
@@ -73,6 +74,7 @@ public:
     IO::StdOutStream* GetStdOut() const;
     IO::StdInStream* GetStdIn() const;
     Graphics::Device* GetGraphicsDevice() const;
+    Sound::Device* GetSoundDevice() const;
     ResourceProxy* GetResourceProxy() const;
     FramebufferProxy* GetFramebufferProxy() const;
     ProbeProxy* GetProbeProxy() const;
@@ -132,6 +134,7 @@ private:
     // Created by Start, in this order.
     Managed<Window> window;
     Managed<Graphics::Device> graphicsDevice;
+    Managed<Sound::Device> soundDevice;
     Managed<Input::Context> inputContext;
     Input::Keyboard* keyboard = nullptr;
     Input::Mouse* mouse = nullptr;

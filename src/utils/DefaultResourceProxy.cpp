@@ -1,8 +1,12 @@
 #include "utils/DefaultResourceProxy.h"
 
 #include "utils/FileOpener.h"
+#include "utils/loaders/AudioClipLoader.h"
 #include "utils/loaders/Ngm.h"
+#include "utils/loaders/OggLoader.h"
+#include "utils/loaders/SoundBufferLoader.h"
 #include "utils/loaders/TextLoader.h"
+#include "utils/loaders/WavLoader.h"
 #include "utils/loaders/ZipLoader.h"
 
 namespace Nimbrel::Utils {
@@ -19,11 +23,11 @@ DefaultResourceProxy::DefaultResourceProxy()
     // Register(new Loaders::Nsgml());               //  4 Scene, SceneNode      (scene: markup)
     // Register(new Loaders::COLLADALoader());       //  5 Scene                 (scene: COLLADA import)
     // Register(new Loaders::JPEGLoader());          //  6 Bitmap2D              (image loaders)
-    // Register(new Loaders::OggLoader());           //  7 AudioStream           (audio loaders)
+    Register(new Loaders::OggLoader());              //  7 AudioStream
     // Register(new Loaders::PNGLoader());           //  8 Bitmap2D              (image loaders)
     // Register(new Loaders::ProgramLoader());       //  9 Program               (graphics loaders)
     // Register(new Loaders::ShaderLoader());        // 10 Vertex/Pixel/GeometryShader (graphics loaders)
-    // Register(new Loaders::SoundBufferLoader());   // 11 SoundBuffer           (audio loaders)
+    Register(new Loaders::SoundBufferLoader());      // 11 SoundBuffer
     Register(new Loaders::TextLoader());             // 12 String
     // Register(new Loaders::TextureLoader());       // 13 Texture               (graphics loaders)
     // Register(new Loaders::Texture2DLoader());     // 14 Texture2D             (graphics loaders)
@@ -31,8 +35,8 @@ DefaultResourceProxy::DefaultResourceProxy()
     // Register(new Loaders::TGALoader());           // 16 Bitmap2D              (image loaders)
     // Register(new Loaders::HDRLoader());           // 17 Bitmap2D              (image loaders)
     // Register(new Loaders::TrueTypeFontLoader());  // 18 FontFace              (typography)
-    // Register(new Loaders::AudioClipLoader());     // 19 AudioClip             (audio loaders)
-    // Register(new Loaders::WavLoader());           // 20 AudioClip             (audio loaders)
+    Register(new Loaders::AudioClipLoader());        // 19 AudioClip
+    Register(new Loaders::WavLoader());              // 20 AudioClip
     // Register(new Loaders::XmlLoader());           // 21 XmlDocument           (XML documents)
     Register(new Loaders::ZipLoader());              // 22 FileSystem
 }

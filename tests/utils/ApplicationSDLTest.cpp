@@ -6,6 +6,7 @@
 #include "graphics/gl/GL2CGDeviceFactory.h"
 #include "input/KeyCodes.h"
 #include "support/RecordingWidget.h"
+#include "support/SDLAudio.h"
 #include "support/SDLVideo.h"
 
 #include <SDL.h>
@@ -23,6 +24,7 @@ protected:
     void SetUp() override
     {
         Testing::HoldSDLVideo();
+        Testing::UseDummyAudioDriver();
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         app->SetGraphicsBackend(&backend);
         app->SetResolution(160, 120);

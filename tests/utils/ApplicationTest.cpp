@@ -8,6 +8,7 @@
 #include "support/FakeGraphics.h"
 #include "support/FakeInput.h"
 #include "support/RecordingWidget.h"
+#include "support/SDLAudio.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,8 @@ using Utils::ProfileProxy;
 
 class ApplicationTest : public ::testing::Test {
 protected:
+    ApplicationTest() { Testing::UseDummyAudioDriver(); }
+
     RecordingDeviceFactory graphics;
     FakeInputContextFactory input;
     Managed<Application> app{new Application()};
@@ -117,6 +120,23 @@ TEST_F(ApplicationTest, FailingDeviceLeavesTheApplicationNotRunning)
     EXPECT_THROW_MESSAGE(app->GetStdOut(), "Application::GetStdOut(): Can not get stdout before application is started");
 }
 
+TEST_F(ApplicationTest, NoSoundOutputFailsStartBetweenTheGraphicsDeviceAndTheInputContext)
+{
+    app->SetGraphicsBackend(&graphics);
+    app->SetInputBackend(&input);
+    {
+        Testing::AudioDriver missing("no-such-driver");
+        EXPECT_THROW_MESSAGE(app->Start(), "Unable to create sound device");
+    }
+    EXPECT_EQ(graphics.requests.size(), 1u);
+    EXPECT_EQ(input.createCount, 0);
+    EXPECT_THROW_MESSAGE(app->GetSoundDevice(),
+                         "Application::GetSoundDevice(): Can not get sound device before application is started");
+
+    app->Start();
+    EXPECT_NE(app->GetSoundDevice(), nullptr);
+}
+
 TEST_F(ApplicationTest, StartAfterAFailedStartReplacesWhatTheFirstOneMade)
 {
     input.failWith = "no input";
@@ -143,6 +163,8 @@ TEST_F(ApplicationTest, GettersThrowBeforeStartAndAnswerAfter)
     EXPECT_THROW_MESSAGE(app->GetStdIn(), "Application::GetStdIn(): Can not get stdin before application is started");
     EXPECT_THROW_MESSAGE(app->GetGraphicsDevice(),
                          "Application::GetGraphicsDevice(): Can not get graphics device before application is started");
+    EXPECT_THROW_MESSAGE(app->GetSoundDevice(),
+                         "Application::GetSoundDevice(): Can not get sound device before application is started");
 
     EXPECT_THROW_MESSAGE(app->GetResourceProxy(),
                          "Application::GetResourceProxy(): Can not get proxy before application is started");
@@ -167,6 +189,8 @@ TEST_F(ApplicationTest, GettersThrowBeforeStartAndAnswerAfter)
     EXPECT_EQ(ProbeProxy::GetGlobal(), app->GetProbeProxy());
     EXPECT_EQ(ProfileProxy::GetGlobal(), app->GetProfileProxy());
     EXPECT_EQ(app->GetResourceProxy()->GetGraphicsDevice(), graphics.lastDevice);
+    ASSERT_NE(app->GetSoundDevice(), nullptr);
+    EXPECT_EQ(app->GetResourceProxy()->GetSoundDevice(), app->GetSoundDevice());
     EXPECT_EQ(app->GetResourceProxy()->GetFileSystem(), app->GetFileSystem());
     EXPECT_EQ(Utils::FramebufferProxy::GetGlobal(), app->GetFramebufferProxy());
     EXPECT_EQ(app->GetFramebufferProxy()->GetDevice(), graphics.lastDevice);
@@ -472,8 +496,12 @@ TEST_F(ApplicationTest, TeardownReleasesWhatStartCreated)
     RecordingWidget listener;
     app->SetInputListener(&listener);
     EXPECT_EQ(input.context->GetRefCount(), 2);  // the factory's and the Application's
+    Managed<Sound::Device> sound(app->GetSoundDevice());
+    sound->AddRef();
+    EXPECT_EQ(sound->GetRefCount(), 3);  // the test's, the Application's and the resource proxy's
     app.Set(nullptr);
     EXPECT_EQ(input.context->GetRefCount(), 1);
+    EXPECT_EQ(sound->GetRefCount(), 1);
     EXPECT_EQ(listener.GetRefCount(), 1);  // a borrowed listener is not released
     EXPECT_THROW(ProbeProxy::GetGlobal(), Exception);
     EXPECT_THROW(ProfileProxy::GetGlobal(), Exception);

@@ -1,0 +1,137 @@
+// Soak: a minute of Ogg music through an outlet on a real SDL device while the main thread
+// is kept busy. Not part of the default suite (it takes over a minute); run it with
+//   nimbrel_tests --gtest_also_run_disabled_tests --gtest_filter='OutletSoak.*'
+// It prints the underruns, the CPU time of the feeder and the mixer threads as a share of one
+// core, and the load average while it ran.
+#include "core/Managed.h"
+#include "platform/Clock.h"
+#include "sound/SDLSoundDevice.h"
+#include "utils/audio/Outlet.h"
+#include "utils/loaders/OggStream.h"
+
+#include "support/MemoryStream.h"
+#include "support/SDLAudio.h"
+#include "support/VorbisEncoder.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace Nimbrel;
+using namespace Nimbrel::Utils;
+
+namespace outlet_soak_test {
+
+struct ThreadTime {
+    std::string name;
+    double seconds = 0.0;
+};
+
+// CPU seconds of every thread of this process, by thread id.
+std::map<int, ThreadTime> ThreadTimes()
+{
+    std::map<int, ThreadTime> times;
+    const double tick = static_cast<double>(sysconf(_SC_CLK_TCK));
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        const size_t open = line.find('('), close = line.rfind(')');
+        if (open == std::string::npos || close == std::string::npos)
+            continue;
+        std::istringstream rest(line.substr(close + 2));
+        std::string field;
+        long utime = 0, stime = 0;
+        for (int index = 3; rest >> field; ++index) {
+            if (index == 14)
+                utime = std::stol(field);
+            if (index == 15) {
+                stime = std::stol(field);
+                break;
+            }
+        }
+        times[std::stoi(entry.path().filename().string())] = {line.substr(open + 1, close - open - 1), (utime + stime) / tick};
+    }
+    return times;
+}
+
+std::string LoadAverage()
+{
+    std::ifstream in("/proc/loadavg");
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+TEST(OutletSoak, DISABLED_PlaysAMinuteWithTheMainThreadBusyWithoutUnderruns)
+{
+    Testing::UseDummyAudioDriver();
+    const int rate = 44100, seconds = 60, frames = rate * seconds;
+    std::vector<float> music;
+    music.reserve(static_cast<size_t>(frames) * 2);
+    for (int i = 0; i < frames; ++i) {
+        const double t = static_cast<double>(i) / rate;
+        const float value = static_cast<float>(0.3 * std::sin(2 * M_PI * 220 * t) + 0.2 * std::sin(2 * M_PI * 331 * t * (1 + t / 60)));
+        music.push_back(value);
+        music.push_back(-value);
+    }
+    std::vector<uint8_t> file = Testing::EncodeVorbis(music, 2, rate, 0.5f);
+    std::printf("soak: %d s of stereo music, %zu bytes of Ogg Vorbis; load average before: %s\n", seconds, file.size(),
+                LoadAverage().c_str());
+
+    Managed<Testing::MemoryStream> input(new Testing::MemoryStream(file));
+    Managed<Loaders::OggStream> stream(new Loaders::OggStream(input.Get()));
+    Managed<Sound::SDLSoundDevice> device(new Sound::SDLSoundDevice(nullptr));
+    Managed<Audio::Outlet> outlet(new Audio::Outlet(stream.Get(), device.Get(), 4096));
+
+    std::map<int, ThreadTime> last;
+    const double start = GetSeconds();
+    outlet->Play();
+    volatile double sink = 0.0;
+    double nextSample = start;
+    while (!outlet->IsFinished() && GetSeconds() - start < seconds + 10) {
+        // The main thread's frame work: busy, never yielding.
+        double x = 1.0;
+        for (int i = 0; i < 200000; ++i)
+            x = std::sqrt(x + i) * 0.999;
+        sink = sink + x;
+        if (GetSeconds() >= nextSample) {
+            for (auto& [id, time] : ThreadTimes())
+                last[id] = time;
+            nextSample += 0.5;
+        }
+    }
+    const double elapsed = GetSeconds() - start;
+    const std::string loadAfter = LoadAverage();
+
+    double feeder = 0.0, mixer = 0.0, main = 0.0;
+    for (const auto& [id, time] : last) {
+        std::printf("soak: thread %d '%s': %.2f s CPU\n", id, time.name.c_str(), time.seconds);
+        if (id == getpid())
+            main += time.seconds;
+        else if (time.name.rfind("SDLAudio", 0) == 0)
+            mixer += time.seconds;
+        else
+            feeder += time.seconds;
+    }
+    const int64_t underruns = device->GetUnderrunCount();
+    std::printf("soak: played %.1f s in %.1f s; underruns %lld; feeder %.2f%% of a core, mixer %.2f%%, main %.0f%%; "
+                "load average after: %s\n",
+                static_cast<double>(seconds), elapsed, static_cast<long long>(underruns), 100 * feeder / elapsed,
+                100 * mixer / elapsed, 100 * main / elapsed, loadAfter.c_str());
+    EXPECT_TRUE(outlet->IsFinished());
+    EXPECT_EQ(outlet->GetError(), "");
+    EXPECT_EQ(underruns, 0);
+    EXPECT_NEAR(elapsed, seconds, 2.0);
+}
+
+}  // namespace outlet_soak_test

@@ -1,0 +1,292 @@
+// RIFF WAVE files into audio clips: layouts that load, and a table of broken files.
+#include "utils/loaders/WavLoader.h"
+
+#include "core/Exception.h"
+#include "core/Managed.h"
+#include "utils/DefaultResourceProxy.h"
+#include "utils/Resource.h"
+#include "utils/audio/Clip.h"
+#include "utils/audio/ClipAudioStream.h"
+
+#include "support/Expect.h"
+#include "support/MemoryFileSystem.h"
+#include "support/MemoryStream.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace Nimbrel;
+using namespace Nimbrel::Utils;
+
+namespace wav_loader_test {
+
+// A WAV file built piece by piece. Sizes are computed unless a test overrides them.
+struct Wav {
+    uint16_t tag = 1;
+    uint16_t channels = 2;
+    uint32_t rate = 44100;
+    uint16_t bits = 16;
+    int blockAlign = -1;       // -1: channels × bits / 8
+    int64_t byteRate = -1;     // -1: rate × block alignment
+    std::vector<uint8_t> formatExtra;
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> chunksBeforeData;
+    std::vector<uint8_t> data;
+    int64_t dataSize = -1;     // -1: the size of data
+    int64_t riffSize = -1;     // -1: the size of everything after it
+    bool withData = true;
+
+    std::vector<uint8_t> Build() const
+    {
+        std::vector<uint8_t> out;
+        auto text = [&](const std::string& s) { out.insert(out.end(), s.begin(), s.begin() + 4); };
+        auto u32 = [&](uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+        };
+        auto u16 = [&](uint16_t v) {
+            out.push_back(static_cast<uint8_t>(v));
+            out.push_back(static_cast<uint8_t>(v >> 8));
+        };
+        const uint16_t align = static_cast<uint16_t>(blockAlign >= 0 ? blockAlign : channels * bits / 8);
+        text("RIFF");
+        u32(0);
+        text("WAVE");
+        text("fmt ");
+        u32(static_cast<uint32_t>(16 + formatExtra.size()));
+        u16(tag);
+        u16(channels);
+        u32(rate);
+        u32(static_cast<uint32_t>(byteRate >= 0 ? byteRate : rate * align));
+        u16(align);
+        u16(bits);
+        out.insert(out.end(), formatExtra.begin(), formatExtra.end());
+        if (formatExtra.size() % 2)
+            out.push_back(0);
+        for (const auto& [id, payload] : chunksBeforeData) {
+            text(id);
+            u32(static_cast<uint32_t>(payload.size()));
+            out.insert(out.end(), payload.begin(), payload.end());
+            if (payload.size() % 2)
+                out.push_back(0);
+        }
+        if (withData) {
+            text("data");
+            u32(static_cast<uint32_t>(dataSize >= 0 ? dataSize : data.size()));
+            out.insert(out.end(), data.begin(), data.end());
+        }
+        const uint32_t riff = static_cast<uint32_t>(riffSize >= 0 ? riffSize : out.size() - 8);
+        std::memcpy(out.data() + 4, &riff, 4);
+        return out;
+    }
+};
+
+std::vector<uint8_t> Bytes(int count, int seed = 1)
+{
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < count; ++i)
+        bytes.push_back(static_cast<uint8_t>(i * 31 + seed));
+    return bytes;
+}
+
+class WavLoaderTest : public testing::Test {
+protected:
+    WavLoaderTest()
+    {
+        proxy->SetFileSystem(files.Get());
+    }
+
+    // The clip the WAV loader makes of the bytes, or its exception.
+    Audio::Clip* Load(const std::vector<uint8_t>& bytes)
+    {
+        (*files)["sound.wav"] = bytes;
+        proxy->Collect();  // the file may have been opened and cached before
+        return static_cast<Audio::Clip*>(loader->Load(ResourceType::AudioClip, "sound.wav", proxy.Get()));
+    }
+
+    Managed<Testing::MemoryFileSystem> files{new Testing::MemoryFileSystem()};
+    Managed<ResourceProxy> proxy{new DefaultResourceProxy()};
+    Managed<Loaders::WavLoader> loader{new Loaders::WavLoader()};
+};
+
+TEST_F(WavLoaderTest, ReadsTheFormatAndTheSampleData)
+{
+    Wav wav;
+    wav.data = Bytes(4000);
+    Managed<Audio::Clip> clip(Load(wav.Build()));
+    EXPECT_EQ(clip->GetChannelCount(), 2);
+    EXPECT_EQ(clip->GetSampleWidth(), 16);
+    EXPECT_EQ(clip->GetSampleRate(), 44100);  // 176400 / 4
+    ASSERT_EQ(clip->GetSize(), 4000);
+    EXPECT_EQ(std::vector<uint8_t>(clip->GetData(), clip->GetData() + 4000), wav.data);
+
+    // The rate comes from the byte rate and the block alignment.
+    wav.byteRate = 22050 * 4;
+    Managed<Audio::Clip> slower(Load(wav.Build()));
+    EXPECT_EQ(slower->GetSampleRate(), 22050);
+}
+
+TEST_F(WavLoaderTest, SkipsWhatComesBeforeTheData)
+{
+    struct Case {
+        const char* name;
+        Wav wav;
+    };
+    Wav list;
+    list.chunksBeforeData = {{"LIST", Bytes(26)}};
+    Wav odd;  // odd chunks keep their pad byte
+    odd.chunksBeforeData = {{"junk", Bytes(3)}, {"fact", Bytes(4)}, {"bext", Bytes(1)}};
+    Wav longFormat;  // a format chunk with an extension size and more
+    longFormat.formatExtra = {0, 0};
+    Wav oddFormat;
+    oddFormat.formatExtra = {1, 0, 9};
+    Wav extensible;
+    extensible.tag = 0xFFFE;
+    extensible.formatExtra = {22, 0, 16, 0, 3, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    for (Case c : {Case{"LIST", list}, Case{"odd chunks", odd}, Case{"18-byte format", longFormat},
+                   Case{"odd format", oddFormat}, Case{"extensible PCM", extensible}}) {
+        c.wav.data = Bytes(400, 7);
+        Managed<Audio::Clip> clip(Load(c.wav.Build()));
+        ASSERT_EQ(clip->GetSize(), 400) << c.name;
+        EXPECT_EQ(std::vector<uint8_t>(clip->GetData(), clip->GetData() + 400), c.wav.data) << c.name;
+        EXPECT_EQ(clip->GetSampleWidth(), 16) << c.name;
+    }
+}
+
+TEST_F(WavLoaderTest, EightBitDataIsUnsignedAndFloatDataIsThirtyTwoBits)
+{
+    Wav eight;
+    eight.channels = 1;
+    eight.bits = 8;
+    eight.rate = 8000;
+    eight.data = {0x80, 0xFF, 0x00, 0xC0};
+    Managed<Audio::Clip> clip(Load(eight.Build()));
+    EXPECT_EQ(clip->GetSampleWidth(), 8);
+    EXPECT_EQ(clip->GetSampleRate(), 8000);
+    Managed<Audio::ClipAudioStream> stream(clip->CreateStream());
+    float samples[4];
+    ASSERT_EQ(stream->ReadSamples(samples, 4), 4);
+    EXPECT_EQ(samples[0], 0.0f);
+    EXPECT_EQ(samples[1], 127 / 128.0f);
+    EXPECT_EQ(samples[2], -1.0f);
+    EXPECT_EQ(samples[3], 0.5f);
+
+    Wav floats;
+    floats.tag = 3;
+    floats.bits = 32;
+    floats.channels = 1;
+    const float values[2] = {0.25f, -0.75f};
+    floats.data.resize(8);
+    std::memcpy(floats.data.data(), values, 8);
+    Managed<Audio::Clip> floatClip(Load(floats.Build()));
+    EXPECT_EQ(floatClip->GetSampleWidth(), 32);
+    Managed<Audio::ClipAudioStream> floatStream(floatClip->CreateStream());
+    ASSERT_EQ(floatStream->ReadSamples(samples, 4), 2);
+    EXPECT_EQ(samples[0], 0.25f);
+    EXPECT_EQ(samples[1], -0.75f);
+}
+
+TEST_F(WavLoaderTest, BrokenFilesEndInTheirMessages)
+{
+    const std::vector<uint8_t> good = [] {
+        Wav wav;
+        wav.data = Bytes(64);
+        return wav.Build();
+    }();
+    auto with = [&](std::function<void(Wav&)> change) {
+        Wav wav;
+        wav.data = Bytes(64);
+        change(wav);
+        return wav.Build();
+    };
+    auto replaced = [&](size_t at, const char* text) {
+        std::vector<uint8_t> bytes = good;
+        std::memcpy(bytes.data() + at, text, 4);
+        return bytes;
+    };
+    auto cut = [&](size_t length) { return std::vector<uint8_t>(good.begin(), good.begin() + length); };
+    std::vector<uint8_t> shortFormat = good;
+    shortFormat[16] = 12;
+
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {"empty", {}, "Invalid WAV-File! The file ends inside a header"},
+        {"not RIFF", replaced(0, "RIFX"), "Invalid WAV-File! RIFF-header not found"},
+        {"not WAVE", replaced(8, "AVI "), "Invalid WAV-File! WAVE-header not found"},
+        {"no format first", replaced(12, "LIST"), "Invalid WAV-File! FORMAT-header not found"},
+        {"format chunk too short", shortFormat, "Invalid WAV-File! FORMAT-header too short"},
+        {"cut inside the format", cut(30), "Invalid WAV-File! The file ends inside a header"},
+        {"ADPCM", with([](Wav& w) { w.tag = 2; }), "Invalid WAV-File! Only 8- or 16-bit PCM and 32-bit float data are supported"},
+        {"24-bit PCM", with([](Wav& w) { w.bits = 24; }), "Invalid WAV-File! Only 8- or 16-bit PCM and 32-bit float data are supported"},
+        {"32-bit integer PCM", with([](Wav& w) { w.bits = 32; }), "Invalid WAV-File! Only 8- or 16-bit PCM and 32-bit float data are supported"},
+        {"64-bit float", with([](Wav& w) { w.tag = 3; w.bits = 64; }), "Invalid WAV-File! Only 8- or 16-bit PCM and 32-bit float data are supported"},
+        {"extensible without its extension", with([](Wav& w) { w.tag = 0xFFFE; }), "Invalid WAV-File! Only 8- or 16-bit PCM and 32-bit float data are supported"},
+        {"no channels", with([](Wav& w) { w.channels = 0; w.blockAlign = 0; }), "Invalid WAV-File! Channel count and block alignment do not match"},
+        {"wrong block alignment", with([](Wav& w) { w.blockAlign = 3; }), "Invalid WAV-File! Channel count and block alignment do not match"},
+        {"no byte rate", with([](Wav& w) { w.byteRate = 0; }), "Invalid WAV-File! Invalid sample rate"},
+        {"no data chunk", with([](Wav& w) { w.withData = false; w.chunksBeforeData = {{"LIST", Bytes(10)}}; }), "Invalid WAV-File! DATA-chunk not found"},
+        {"data chunk past the RIFF size", with([](Wav& w) { w.riffSize = 28; }), "Invalid WAV-File! DATA-chunk not found"},
+        {"data larger than the file", with([](Wav& w) { w.dataSize = 65; }), "Invalid WAV-File! DATA-chunk larger than the file"},
+        {"data size of 4 GB", with([](Wav& w) { w.dataSize = 0xFFFFFFFF; }), "Invalid WAV-File! DATA-chunk larger than the file"},
+        {"cut inside the data", cut(good.size() - 1), "Invalid WAV-File! DATA-chunk larger than the file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_THROW_MESSAGE(Managed<Audio::Clip>(Load(c.bytes)), c.message);
+    }
+
+    // A chunk that claims more than the file holds ends the search instead of wrapping around.
+    std::vector<uint8_t> lying = with([](Wav& w) { w.chunksBeforeData = {{"LIST", Bytes(8)}}; });
+    lying[36 + 4] = 0xF0;  // the LIST size
+    lying[36 + 7] = 0x7F;
+    EXPECT_THROW_MESSAGE(Managed<Audio::Clip>(Load(lying)), "Invalid WAV-File! DATA-chunk not found");
+}
+
+// Serves every InputStream as an unseekable stream over the bytes it was given.
+class UnseekableOpener : public ResourceProxy::Service {
+public:
+    explicit UnseekableOpener(std::vector<uint8_t> bytes) : bytes(std::move(bytes)) {}
+    Object* Load(ResourceType, const String&, ResourceProxy*) override
+    {
+        auto* stream = new Testing::MemoryStream(bytes);
+        stream->seekable = false;
+        stream->readChunk = 5;
+        return stream;
+    }
+    void GetTypes(Array<ResourceType>& types) override { types.Add(ResourceType::InputStream); }
+    String GetName() override { return "UnseekableOpener"; }
+    std::vector<uint8_t> bytes;
+};
+
+TEST(WavLoader, ReadsUnseekableStreamsAndTrustsNoSizeThere)
+{
+    Wav wav;
+    wav.chunksBeforeData = {{"LIST", Bytes(5000)}};
+    wav.data = Bytes(3000, 3);
+    struct Case {
+        int64_t dataSize;
+        const char* message;
+    };
+    for (Case c : {Case{-1, nullptr}, Case{0x7FFFFFF0, "Invalid WAV-File! DATA-chunk larger than the file"}}) {
+        wav.dataSize = c.dataSize;
+        Managed<ResourceProxy> proxy(new ResourceProxy());
+        Managed<UnseekableOpener> opener(new UnseekableOpener(wav.Build()));
+        proxy->AddService(opener.Get());
+        Loaders::WavLoader loader;
+        if (c.message) {
+            EXPECT_THROW_MESSAGE(Managed<Object>(loader.Load(ResourceType::AudioClip, "x", proxy.Get())), c.message);
+            continue;
+        }
+        Managed<Audio::Clip> clip(static_cast<Audio::Clip*>(loader.Load(ResourceType::AudioClip, "x", proxy.Get())));
+        EXPECT_EQ(std::vector<uint8_t>(clip->GetData(), clip->GetData() + clip->GetSize()), wav.data);
+    }
+}
+
+}  // namespace wav_loader_test
