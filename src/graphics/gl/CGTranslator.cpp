@@ -42,6 +42,12 @@ const char* const CgIdentifiers[] = {
     "globallycoherent",
 };
 
+std::string Swizzle(int components)
+{
+    static const char* const swizzles[] = {"", ".x", ".xy", ".xyz", ""};
+    return swizzles[components];
+}
+
 std::string Prelude()
 {
     std::string prelude;
@@ -55,6 +61,13 @@ std::string Prelude()
     }
     for (const char* word : CgIdentifiers)
         prelude += std::string("#define ") + word + " " + KeywordPrefix + word + "\n";
+    // Cg's lookups typed by result: f3tex2D (float3), h4texCUBE (half4), x1tex1D (fixed), ...
+    static const char* const lookups[] = {"tex1D", "tex2D", "tex3D", "texCUBE"};
+    for (const char* prefix : {"f", "h", "x"})
+        for (int n = 1; n <= 4; ++n)
+            for (const char* lookup : lookups)
+                prelude += std::string("#define ") + prefix + std::to_string(n) + lookup + "(s, c) (" + lookup +
+                           "(s, c)" + Swizzle(n) + ")\n";
     // Cg projects three-component coordinates too (HLSL only four).
     prelude += "float4 tex2Dproj(sampler2D s, float3 c) { return tex2D(s, c.xy / c.z); }\n";
     prelude += "float4 tex2Dproj(sampler2D s, float4 c) { return tex2D(s, c.xy / c.w); }\n";
@@ -170,12 +183,6 @@ int ParameterTypeOf(const spirv_cross::SPIRType& type, unsigned int& target)
         return 0;
     }
     return first + size - 2;
-}
-
-std::string Swizzle(int components)
-{
-    static const char* const swizzles[] = {"", ".x", ".xy", ".xyz", ""};
-    return swizzles[components];
 }
 
 // What becomes of one renamed interface variable in the GLSL text.

@@ -4,10 +4,11 @@
 // their Cg names.
 //
 // The route: a short prelude for Cg spellings HLSL lacks (fixed types, `texture` and a few
-// other words as plain identifiers, tex2Dproj with three components), the compile
-// definitions as #define lines, glslang's HLSL front end with Vulkan rules and HLSL
-// functionality 1 (every interface variable keeps its semantic), DX9 compatibility for
-// sampler2D and tex2D, legalisation, then SPIRV-Cross to GLSL 1.20. On the GLSL side:
+// other words as plain identifiers, lookups typed by result such as f3tex2D, tex2Dproj with
+// three components), the compile definitions as #define lines, glslang's HLSL front end with
+// Vulkan rules and HLSL functionality 1 (every interface variable keeps its semantic), DX9
+// compatibility for sampler2D and tex2D, legalisation, then SPIRV-Cross to GLSL 1.20. On the
+// GLSL side:
 // - vertex inputs are named by this class and listed with the generic attribute that their
 //   semantic reads (ATTRn reads n; Cg's conventional vertex semantics keep their attributes);
 // - varyings are named after their semantic ("nbl_TEXCOORD0", "nbl_COLOR0"), float ones

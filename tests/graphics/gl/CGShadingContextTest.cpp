@@ -212,8 +212,9 @@ float4x4 Offset = { 1, 0, 0, 0.5,
                     0, 0, 0, 1 };
 float4 Tint = float4(0.25, 0.5, 0.75, 1);
 float Gain = 1;
+const float Unit = 1;   // a constant in Cg, however the compiler below takes it
 void vsMain(float4 p : N_POSITION, out float4 o : POSITION) { o = mul(Offset, p); }
-float4 psMain() : COLOR { return Tint * Gain; }
+float4 psMain() : COLOR { return Tint * Gain * Unit; }
 )");
     Clear();
     DrawQuad(program.Get(), -0.1f, -0.1f, 0.1f, 0.1f);
@@ -376,6 +377,21 @@ float4 psMain() : COLOR { return float4(tex2D(layers[0], float2(0.5, 0.5)).r, te
     Clear();
     DrawQuad(program.Get());
     ExpectColor(Pixel(32, 32), {255, 255, 0, 255}, 1, "two layers");
+
+    // Ten declared: the first eight take textures, as many as the cache holds.
+    Managed<Program> wide = Link(R"(
+sampler2D many[10];
+void vsMain(float4 p : N_POSITION, out float4 o : POSITION) { o = p; }
+float4 psMain() : COLOR { return float4(tex2D(many[0], float2(0.5, 0.5)).r, tex2D(many[7], float2(0.5, 0.5)).g, 0, 1); }
+)");
+    Parameter* many = wide->GetParameter("many");
+    EXPECT_EQ(many->GetArraySize(), 10);
+    textures.assign(10, red.Get());
+    textures[7] = green.Get();
+    many->SetSampler(10, textures.data());
+    Clear();
+    DrawQuad(wide.Get());
+    ExpectColor(Pixel(32, 32), {255, 255, 0, 255}, 1, "elements 0 and 7 of ten");
 }
 
 TEST_F(CGShadingContextTest, VaryingsMeetBySemanticWhateverTheirNamesAndWidths)

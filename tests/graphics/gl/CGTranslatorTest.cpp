@@ -187,6 +187,14 @@ TEST(CGTranslatorTest, CgSpellingsThatHlslLacksCompile)
          "float4 main(float2 uv : TEXCOORD0, uniform float linear, uniform float4 point) : COLOR {"
          " float line = uv.x * linear; float triangle = uv.y; return point * line * triangle; }",
          "point"},
+        {"samplers given units by semantic or register", "main", CGTranslator::StagePixel,
+         "float4 main(float2 uv : TEXCOORD0, uniform sampler2D a : TEXUNIT0, uniform sampler2D b : register(s1))"
+         " : COLOR { return tex2D(a, uv) + tex2D(b, uv); }",
+         "b"},
+        {"lookups typed by their result", "main", CGTranslator::StagePixel,
+         "half4 main(float3 uv : TEXCOORD0, uniform sampler2D a, uniform samplerCUBE b) : COLOR"
+         " { return half4(h3tex2D(a, uv.xy), f1texCUBE(b, uv)) + x4tex2D(a, uv.yx); }",
+         "b"},
         {"three-component tex2Dproj", "main", CGTranslator::StagePixel,
          "float4 main(float3 p : TEXCOORD0, uniform sampler2D map) : COLOR { return tex2Dproj(map, p); }", "map"},
         {"lower-case and short semantics", "main", CGTranslator::StagePixel,
