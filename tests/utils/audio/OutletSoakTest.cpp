@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -76,17 +77,23 @@ TEST(OutletSoak, DISABLED_PlaysAMinuteWithTheMainThreadBusyWithoutUnderruns)
 {
     Testing::UseDummyAudioDriver();
     const int rate = 44100, seconds = 60, frames = rate * seconds;
+    // Tones and noise: the noise gives the file the bit rate of real music.
     std::vector<float> music;
     music.reserve(static_cast<size_t>(frames) * 2);
+    uint32_t noise = 4711;
+    auto hiss = [&] {
+        noise = noise * 1664525u + 1013904223u;
+        return static_cast<double>(noise >> 8) / (1 << 24) - 0.5;
+    };
     for (int i = 0; i < frames; ++i) {
         const double t = static_cast<double>(i) / rate;
-        const float value = static_cast<float>(0.3 * std::sin(2 * M_PI * 220 * t) + 0.2 * std::sin(2 * M_PI * 331 * t * (1 + t / 60)));
-        music.push_back(value);
-        music.push_back(-value);
+        const double tones = 0.3 * std::sin(2 * M_PI * 220 * t) + 0.2 * std::sin(2 * M_PI * 331 * t * (1 + t / 60));
+        music.push_back(static_cast<float>(tones + 0.1 * hiss()));
+        music.push_back(static_cast<float>(-tones + 0.1 * hiss()));
     }
     std::vector<uint8_t> file = Testing::EncodeVorbis(music, 2, rate, 0.5f);
-    std::printf("soak: %d s of stereo music, %zu bytes of Ogg Vorbis; load average before: %s\n", seconds, file.size(),
-                LoadAverage().c_str());
+    std::printf("soak: %d s of stereo music, %zu bytes of Ogg Vorbis (%.0f kbit/s); load average before: %s\n", seconds,
+                file.size(), file.size() * 8.0 / 1000.0 / seconds, LoadAverage().c_str());
 
     Managed<Testing::MemoryStream> input(new Testing::MemoryStream(file));
     Managed<Loaders::OggStream> stream(new Loaders::OggStream(input.Get()));
@@ -131,7 +138,9 @@ TEST(OutletSoak, DISABLED_PlaysAMinuteWithTheMainThreadBusyWithoutUnderruns)
     EXPECT_TRUE(outlet->IsFinished());
     EXPECT_EQ(outlet->GetError(), "");
     EXPECT_EQ(underruns, 0);
-    EXPECT_NEAR(elapsed, seconds, 2.0);
+    // Not over before the music is; on a loaded machine the dummy driver's clock lags a little.
+    EXPECT_GE(elapsed, seconds - 0.5);
+    EXPECT_LT(elapsed, seconds * 1.1);
 }
 
 }  // namespace outlet_soak_test
