@@ -140,12 +140,6 @@ void Mixer::Render(float* output, int frames)
     underruns += MixVoices(voices.data(), static_cast<int>(voices.size()), output, frames, outputRate);
 }
 
-int Mixer::GetOutputRate()
-{
-    std::lock_guard<std::mutex> guard(lock);
-    return outputRate;
-}
-
 int64_t Mixer::GetUnderrunCount()
 {
     std::lock_guard<std::mutex> guard(lock);

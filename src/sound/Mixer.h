@@ -75,7 +75,6 @@ public:
     // Mixes the registered voices into `frames` stereo float frames (see MixVoices).
     void Render(float* output, int frames);
 
-    int GetOutputRate();
     int64_t GetUnderrunCount();
 
 private:
