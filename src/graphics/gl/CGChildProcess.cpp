@@ -169,6 +169,12 @@ void CGChildProcess::Serve()
     }
 }
 
+bool CGChildProcess::Prepare()
+{
+    std::string failure;
+    return child > 0 || Start(failure);
+}
+
 void CGChildProcess::Stop()
 {
     if (child <= 0)

@@ -2,10 +2,10 @@
 // CGChildProcess: a forked copy of this process that serves requests with one work function,
 // so that a fault inside a third-party compiler ends that copy, never the engine.
 //
-// The child is forked on the first call and then kept: it answers one request after another
-// (after its first compile it no longer pays for the pages it shares with the parent). When
-// it dies on a request (a signal, an exit) or overruns the time limit (it is then killed),
-// that call reports it and the next call forks a new child.
+// The child is forked by Prepare or the first call and then kept: it answers one request
+// after another, so what the work sets up once (a compiler's tables) serves every later
+// request. When it dies on a request (a signal, an exit) or overruns the time limit (it is
+// then killed), that call reports it and the next call forks a new child.
 //
 // The work runs in the child with the parent's memory as it was at the fork; it must not
 // touch OpenGL, the window system or files the parent is writing, and it reports only through
@@ -38,6 +38,8 @@ public:
     // Never throws for what happens in the child; a failure to start one is reported in the
     // outcome too.
     Outcome Call(const std::string& request, double timeoutSeconds);
+    // Forks the child now unless one runs; false when it cannot be started (Call tries again).
+    bool Prepare();
     // Ends the child, if there is one.
     void Stop();
     // The child's process id, -1 when none runs.

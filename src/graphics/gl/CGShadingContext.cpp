@@ -33,6 +33,11 @@ void CGShadingContext::Fail(const std::string& headline, const std::string& list
     throw Exception(String(text.c_str(), int(text.size())));
 }
 
+CGShadingContext::CGShadingContext(GLDevice* owner) : GLShadingContext(owner)
+{
+    CGTranslator::Prepare();
+}
+
 Shader* CGShadingContext::CreateShader(ShaderType type, bool precompiled, const char* entryPoint, const char*,
                                        const char* source)
 {

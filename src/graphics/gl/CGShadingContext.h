@@ -18,7 +18,8 @@ class CGNimbrelProgram;
 
 class CGShadingContext : public GLShadingContext {
 public:
-    explicit CGShadingContext(GLDevice* owner) : GLShadingContext(owner) {}
+    // Starts the compiler process, before the engine's later threads exist.
+    explicit CGShadingContext(GLDevice* owner);
     ~CGShadingContext() override = default;
 
     bool IsAvailable() override { return true; }

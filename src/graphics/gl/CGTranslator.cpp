@@ -675,6 +675,11 @@ std::string CGTranslator::VaryingSemantic(const std::string& semantic)
     return upper;
 }
 
+void CGTranslator::Prepare()
+{
+    CGTranslatorDetail::CompilerProcess().Prepare();
+}
+
 CGTranslator::Result CGTranslator::Translate(const Request& request)
 {
     CGChildProcess::Outcome outcome =

@@ -88,6 +88,10 @@ public:
     // Translates in the compiler process; a crash or a hang of the compiler comes back as a
     // failed Result whose listing says so.
     static Result Translate(const Request& request);
+    // Starts the compiler process ahead of the first Translate. A fork copies only the calling
+    // thread, so the earlier it happens, the fewer threads of the engine can be caught holding
+    // a lock the compiler process will need.
+    static void Prepare();
 
     // The generic attribute a vertex input semantic reads, -1 for none. Case-insensitive.
     static int AttributeIndex(const std::string& semantic);

@@ -31,11 +31,15 @@ std::string Work(const std::string& request)
 TEST(CGChildProcessTest, OneChildAnswersRequestAfterRequest)
 {
     CGChildProcess process(&Work);
+    EXPECT_EQ(process.GetChild(), -1);
+    ASSERT_TRUE(process.Prepare());
+    pid_t child = process.GetChild();
+    EXPECT_GT(child, 0);
+    EXPECT_TRUE(process.Prepare());
     CGChildProcess::Outcome first = process.Call("a", 10);
     ASSERT_TRUE(first.completed) << first.failure;
     EXPECT_EQ(first.output, "echo:a");
-    pid_t child = process.GetChild();
-    EXPECT_GT(child, 0);
+    EXPECT_EQ(process.GetChild(), child);
     std::string large(300000, 'z');  // larger than a socket buffer both ways
     CGChildProcess::Outcome second = process.Call(large, 10);
     ASSERT_TRUE(second.completed) << second.failure;
