@@ -506,12 +506,14 @@ TEST_F(CGShadingContextTest, RefusalsCarryTheirMessages)
                          "Only CG text shaders is supported by this backend");
 
     const char* pair = "void vsMain(float4 p : N_POSITION, out float4 o : POSITION) { o = p; }\n"
-                       "float4 psMain(uniform float4 Tint) : COLOR { return Tint; }\n";
+                       "float4 psMain(uniform float4 Tint, uniform sampler1D Ramp) : COLOR { return Tint + tex1D(Ramp, 0.5); }\n";
     Managed<Shader> vertex = Compile(ShaderTypeVertex, "vsMain", pair);
     Managed<Shader> pixel = Compile(ShaderTypePixel, "psMain", pair);
     EXPECT_THROW_MESSAGE(device->CreateProgram(vertex.Get(), pixel.Get(), pixel.Get()),
                          "This implementation does not support geometry shaders");
     Managed<Program> program(device->CreateProgram(vertex.Get(), pixel.Get()));
+    EXPECT_THROW_MESSAGE(program->GetParameter("Ramp")->GetParameterType(),
+                         "GetParameterType(): Data type not supported by Nimbrel 2");
     Parameter* tint = program->GetParameter("Tint");
     const int ints[4] = {};
     const bool bools[4] = {};
