@@ -143,15 +143,15 @@ void CGParameter::SetMatrices(int size, int count, const float* values, int stag
         int elements = handle.arraySize > 0 ? std::clamp(count, 0, handle.arraySize) : 1;
         if (elements == 0)
             continue;
-        // Column-major values and GLSL's column-major matrices: no transpose. The translated
-        // code computes mul(M, v) as M * v, so it means what it means in Cg.
+        // The translated code holds a Cg matrix's rows as its GLSL columns (mul(M, v) is
+        // v * M there), so the column-major values go up transposed.
         program->Update([&](GLFunctions& gl) {
             if (size == 2)
-                gl.UniformMatrix2fv(handle.location, elements, GL_FALSE, values);
+                gl.UniformMatrix2fv(handle.location, elements, GL_TRUE, values);
             else if (size == 3)
-                gl.UniformMatrix3fv(handle.location, elements, GL_FALSE, values);
+                gl.UniformMatrix3fv(handle.location, elements, GL_TRUE, values);
             else
-                gl.UniformMatrix4fv(handle.location, elements, GL_FALSE, values);
+                gl.UniformMatrix4fv(handle.location, elements, GL_TRUE, values);
         });
     }
 }

@@ -51,6 +51,9 @@ std::string Swizzle(int components)
 std::string Prelude()
 {
     std::string prelude;
+    // Uniform matrices stored row by row reach GLSL as plain matrices, of any shape (GLSL 1.20
+    // cannot express the other layout for non-square ones); parameters upload them transposed.
+    prelude += "#pragma pack_matrix(row_major)\n";
     // Cg's fixed-point types: plain floats here, as on every profile of that era's GL.
     prelude += "#define fixed float\n";
     for (int n = 1; n <= 4; ++n) {

@@ -195,6 +195,10 @@ TEST(CGTranslatorTest, CgSpellingsThatHlslLacksCompile)
          "half4 main(float3 uv : TEXCOORD0, uniform sampler2D a, uniform samplerCUBE b) : COLOR"
          " { return half4(h3tex2D(a, uv.xy), f1texCUBE(b, uv)) + x4tex2D(a, uv.yx); }",
          "b"},
+        {"a non-square matrix palette", "main", CGTranslator::StageVertex,
+         "float4 main(float4 p : POSITION, uniform float3x4 bones[2]) : POSITION"
+         " { return float4(mul(bones[0], p) + mul(bones[1], p), 1); }",
+         "bones"},
         {"three-component tex2Dproj", "main", CGTranslator::StagePixel,
          "float4 main(float3 p : TEXCOORD0, uniform sampler2D map) : COLOR { return tex2Dproj(map, p); }", "map"},
         {"lower-case and short semantics", "main", CGTranslator::StagePixel,
