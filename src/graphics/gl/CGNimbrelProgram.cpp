@@ -55,24 +55,14 @@ std::string NumberedLines(const std::string& text)
     return numbered;
 }
 
-std::string ShaderLog(GLFunctions& gl, GLuint shader)
+// A shader's or a program's info log, read through its pair of GL queries.
+std::string InfoLog(GLuint object, PFNGLGETSHADERIVPROC getValue, PFNGLGETSHADERINFOLOGPROC getLog)
 {
     GLint length = 0;
-    gl.GetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    getValue(object, GL_INFO_LOG_LENGTH, &length);
     std::string log(size_t(std::max(length, 1)), '\0');
     GLsizei written = 0;
-    gl.GetShaderInfoLog(shader, GLsizei(log.size()), &written, log.data());
-    log.resize(size_t(std::max(written, 0)));
-    return log;
-}
-
-std::string ProgramLog(GLFunctions& gl, GLuint program)
-{
-    GLint length = 0;
-    gl.GetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::string log(size_t(std::max(length, 1)), '\0');
-    GLsizei written = 0;
-    gl.GetProgramInfoLog(program, GLsizei(log.size()), &written, log.data());
+    getLog(object, GLsizei(log.size()), &written, log.data());
     log.resize(size_t(std::max(written, 0)));
     return log;
 }
@@ -155,7 +145,7 @@ void CGNimbrelProgram::Link(const CGShader& vertexShader, const CGShader& pixelS
         gl.GetShaderiv(object, GL_COMPILE_STATUS, &compiled);
         if (compiled != GL_TRUE) {
             std::string listing = std::string(stage == 0 ? "vertex" : "pixel") +
-                                  " stage, as OpenGL received it:\n" + ShaderLog(gl, object) + "\n" + NumberedLines(sources[stage]);
+                                  " stage, as OpenGL received it:\n" + InfoLog(object, gl.GetShaderiv, gl.GetShaderInfoLog) + "\n" + NumberedLines(sources[stage]);
             DeleteObjects();
             CGShadingContext::Fail("The compile returned an error.", listing);
         }
@@ -169,7 +159,7 @@ void CGNimbrelProgram::Link(const CGShader& vertexShader, const CGShader& pixelS
     GLint linked = GL_FALSE;
     gl.GetProgramiv(programName, GL_LINK_STATUS, &linked);
     if (linked != GL_TRUE) {
-        std::string listing = ProgramLog(gl, programName);
+        std::string listing = InfoLog(programName, gl.GetProgramiv, gl.GetProgramInfoLog);
         DeleteObjects();
         CGShadingContext::Fail("The program could not be linked.", listing);
     }

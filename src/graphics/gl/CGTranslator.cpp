@@ -535,22 +535,8 @@ public:
 class Reader {
 public:
     explicit Reader(const std::string& bytes) : bytes(bytes) {}
-    bool Int(int64_t& value)
-    {
-        if (bytes.size() - at < sizeof value)
-            return false;
-        std::memcpy(&value, bytes.data() + at, sizeof value);
-        at += sizeof value;
-        return true;
-    }
-    bool Float(float& value)
-    {
-        if (bytes.size() - at < sizeof value)
-            return false;
-        std::memcpy(&value, bytes.data() + at, sizeof value);
-        at += sizeof value;
-        return true;
-    }
+    bool Int(int64_t& value) { return Raw(value); }
+    bool Float(float& value) { return Raw(value); }
     bool Int(int& value)
     {
         int64_t wide;
@@ -579,6 +565,16 @@ public:
     bool AtEnd() const { return at == bytes.size(); }
 
 private:
+    template <class T>
+    bool Raw(T& value)
+    {
+        if (bytes.size() - at < sizeof value)
+            return false;
+        std::memcpy(&value, bytes.data() + at, sizeof value);
+        at += sizeof value;
+        return true;
+    }
+
     const std::string& bytes;
     size_t at = 0;
 };

@@ -17,6 +17,7 @@
 #include "support/MemoryFileSystem.h"
 #include "support/MemoryStream.h"
 #include "support/VorbisEncoder.h"
+#include "support/WavFile.h"
 
 #include <gtest/gtest.h>
 
@@ -34,34 +35,13 @@ using ClipHandle = Resource<Audio::Clip, ResourceType::AudioClip>;
 using StreamHandle = Resource<Audio::Stream, ResourceType::AudioStream>;
 using BufferHandle = Resource<Sound::Buffer, ResourceType::SoundBuffer>;
 
+// 16-bit stereo at 44100 Hz with `dataBytes` bytes of a pattern as its data.
 std::vector<uint8_t> StereoWav(int dataBytes)
 {
-    std::vector<uint8_t> out;
-    auto text = [&](const char* s) { out.insert(out.end(), s, s + 4); };
-    auto u32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    };
-    auto u16 = [&](uint16_t v) {
-        out.push_back(static_cast<uint8_t>(v));
-        out.push_back(static_cast<uint8_t>(v >> 8));
-    };
-    text("RIFF");
-    u32(36 + dataBytes);
-    text("WAVE");
-    text("fmt ");
-    u32(16);
-    u16(1);
-    u16(2);
-    u32(44100);
-    u32(176400);
-    u16(4);
-    u16(16);
-    text("data");
-    u32(dataBytes);
+    Testing::Wav wav;
     for (int i = 0; i < dataBytes; ++i)
-        out.push_back(static_cast<uint8_t>(i * 13 + 5));
-    return out;
+        wav.data.push_back(static_cast<uint8_t>(i * 13 + 5));
+    return wav.Build();
 }
 
 // The whole decode of an Ogg file, straight from its bytes.
