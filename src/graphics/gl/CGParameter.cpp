@@ -8,6 +8,7 @@
 #include "graphics/gl/GLTextureCube.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace Nimbrel::Graphics {
@@ -103,14 +104,22 @@ void CGParameter::SetFloats(int width, int count, const float* values, int stage
         if (elements == 0)
             continue;
         const float* source = values;
-        std::vector<float> converted;
+        // A vector of another width goes up as the common components, the rest 0. Short ones
+        // (every single value a frame sets) are widened on the stack, not the heap.
+        float small[64];
+        std::vector<float> large;
         if (width != components) {
-            // A vector of another width: the common components, the rest 0.
-            converted.assign(size_t(elements) * size_t(components), 0.0f);
+            const size_t total = size_t(elements) * size_t(components);
+            float* converted = small;
+            if (total > std::size(small)) {
+                large.resize(total);
+                converted = large.data();
+            }
+            std::fill_n(converted, total, 0.0f);
             int common = std::min(width, components);
             for (int element = 0; element < elements; ++element)
-                std::copy_n(values + element * width, common, converted.begin() + element * components);
-            source = converted.data();
+                std::copy_n(values + element * width, common, converted + element * components);
+            source = converted;
         }
         program->Update([&](GLFunctions& gl) {
             switch (components) {

@@ -313,6 +313,32 @@ float4 psMain(float4 c : COLOR0) : COLOR { return c + Value; }
     ExpectColor(Pixel(32, 32), {64, 128, 0, 255}, 1, "element 1 in the vertex stage plus the pixel vector");
 }
 
+TEST_F(CGShadingContextTest, VectorsOfAnotherWidthSetTheCommonComponentsAndZeroTheRest)
+{
+    // A short array and one too long to widen on the stack: both must arrive the same way.
+    // Blue shows what is left in the w components, which were 1 before the narrow set.
+    Managed<Program> program = Link(R"(
+float4 Short[2];
+float4 Long[40];
+void vsMain(float4 p : N_POSITION, out float4 o : POSITION, out float4 c : COLOR0) { o = p; c = Short[1]; }
+)", R"(
+float4 Long[40];
+float4 psMain(float4 c : COLOR0) : COLOR { return float4(c.x, c.y + Long[39].y, c.w + Long[39].w, 1); }
+)");
+    const std::vector<float> ones(4 * 40, 1.0f);
+    std::vector<float> shortValues(3 * 2, 0.0f), longValues(3 * 40, 0.0f);
+    shortValues[3] = 0.25f;  // Short[1].x
+    shortValues[4] = 0.5f;   // Short[1].y
+    longValues[3 * 39 + 1] = 0.25f;  // Long[39].y
+    program->GetParameter("Short")->SetFloat4(2, ones.data());
+    program->GetParameter("Short")->SetFloat3(2, shortValues.data());
+    program->GetParameter("Long")->SetFloat4(40, ones.data());
+    program->GetParameter("Long")->SetFloat3(40, longValues.data());
+    Clear();
+    DrawQuad(program.Get());
+    ExpectColor(Pixel(32, 32), {64, 191, 0, 255}, 1, "x and y of Short[1] plus y of Long[39], w zeroed");
+}
+
 TEST_F(CGShadingContextTest, SamplersSampleWithTheirStateAndSkipRepeats)
 {
     Managed<Program> program = Link(R"(
