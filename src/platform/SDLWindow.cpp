@@ -1,6 +1,7 @@
 #include "platform/SDLWindow.h"
 
 #include "core/Exception.h"
+#include "platform/SystemAllocations.h"
 
 #include <SDL.h>
 
@@ -27,6 +28,8 @@ void SDLWindow::Realize(uint32_t sdlFlags)
 {
     if (window)
         throw Exception("SDLWindow::Realize(): The window exists already");
+    // The X connection and the GL driver are set up inside these calls.
+    SystemAllocations system;
     if (!videoStarted) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             throw Exception(String("Unable to start SDL video: ") + SDL_GetError());

@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "platform/SDLWindow.h"
+#include "platform/SystemAllocations.h"
 #include "platform/WindowProcedure.h"
 
 #include <SDL.h>
@@ -73,7 +74,10 @@ void SDLGLDevice::CreateContext(int samples, int depthBits, int stencilBits, boo
     window->Realize(SDL_WINDOW_OPENGL | (fullScreen ? SDL_WINDOW_FULLSCREEN : 0));
     windowHandle = window->GetHandle();
 
-    context = SDL_GL_CreateContext(window->GetSDLWindow());
+    {
+        SystemAllocations system;
+        context = SDL_GL_CreateContext(window->GetSDLWindow());
+    }
     if (!context) {
         const String message = String("Unable to create OpenGL context: ") + SDL_GetError();
         window->Unrealize();
