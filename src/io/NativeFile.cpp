@@ -3,7 +3,8 @@
 #include "core/Exception.h"
 
 #include <climits>
-#include <sys/stat.h>
+#include <filesystem>
+#include <system_error>
 
 namespace Nimbrel::IO {
 
@@ -24,14 +25,10 @@ NativeFile::NativeFile(const String& path, FileMode mode) : path(path)
         writable = true;
         break;
     }
-    if (flags)
-        file = std::fopen(path.CStr(), flags);
     // Linux opens a folder for reading without complaint; only its reads fail.
-    struct stat status;
-    if (file && (fstat(fileno(file), &status) != 0 || S_ISDIR(status.st_mode))) {
-        std::fclose(file);
-        file = nullptr;
-    }
+    std::error_code error;
+    if (flags && !std::filesystem::is_directory(path.CStr(), error))
+        file = std::fopen(path.CStr(), flags);
     if (!file)
         throw Exception("File not found: " + path);
 }

@@ -2,17 +2,11 @@
 
 #include "core/Exception.h"
 #include "io/NativeFile.h"
-#include "io/NativeFileSystemPosix.h"
 
 #include <filesystem>
 #include <system_error>
 
 namespace Nimbrel::IO {
-
-NativeFileSystem* NativeFileSystem::Create(const String& root)
-{
-    return new NativeFileSystemPosix(root);
-}
 
 NativeFileSystem::NativeFileSystem(const String& folder) : root(folder)
 {

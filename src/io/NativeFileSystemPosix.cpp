@@ -7,6 +7,11 @@
 
 namespace Nimbrel::IO {
 
+NativeFileSystem* NativeFileSystem::Create(const String& root)
+{
+    return new NativeFileSystemPosix(root);
+}
+
 namespace native_file_system_posix_detail {
 
 // 100-nanosecond ticks from 1 January 1601 to 1 January 1970.
