@@ -1,8 +1,11 @@
 #include "graphics/gl/CGTranslator.h"
 
+#include "core/Exception.h"
 #include "graphics/Enumerations.h"
 #include "graphics/gl/CGChildProcess.h"
 #include "graphics/gl/CGUniformDefaults.h"
+#include "io/ByteReader.h"
+#include "io/ByteWriter.h"
 
 #ifndef ENABLE_HLSL
 #define ENABLE_HLSL 1  // glslang's header hides its HLSL entry points without it
@@ -520,91 +523,78 @@ private:
     std::map<std::string, std::vector<float>> defaults;
 };
 
-class Writer {
-public:
-    void Int(int64_t value) { bytes.append(reinterpret_cast<const char*>(&value), sizeof value); }
-    void Float(float value) { bytes.append(reinterpret_cast<const char*>(&value), sizeof value); }
-    void Text(const std::string& text)
-    {
-        Int(int64_t(text.size()));
-        bytes += text;
-    }
-    std::string bytes;
-};
+// The compiler process's messages: integers as 64 bits, floats as 32, text as a 64-bit
+// length and its bytes, all little-endian. A reader that runs out of bytes or meets a value
+// out of range throws, and the message is refused whole.
+const char* const WirePrefix = "CGTranslator: ";
 
-class Reader {
-public:
-    explicit Reader(const std::string& bytes) : bytes(bytes) {}
-    bool Int(int64_t& value) { return Raw(value); }
-    bool Float(float& value) { return Raw(value); }
-    bool Int(int& value)
-    {
-        int64_t wide;
-        if (!Int(wide) || wide < INT32_MIN || wide > INT32_MAX)
-            return false;
-        value = int(wide);
-        return true;
-    }
-    bool Size(size_t& value, size_t limit)
-    {
-        int64_t wide;
-        if (!Int(wide) || wide < 0 || uint64_t(wide) > limit)
-            return false;
-        value = size_t(wide);
-        return true;
-    }
-    bool Text(std::string& text)
-    {
-        int64_t size;
-        if (!Int(size) || size < 0 || uint64_t(size) > bytes.size() - at)
-            return false;
-        text.assign(bytes, at, size_t(size));
-        at += size_t(size);
-        return true;
-    }
-    bool AtEnd() const { return at == bytes.size(); }
+void WriteText(IO::ByteWriter& writer, const std::string& text)
+{
+    writer.I64(int64_t(text.size()));
+    writer.Bytes(text.data(), text.size());
+}
 
-private:
-    template <class T>
-    bool Raw(T& value)
-    {
-        if (bytes.size() - at < sizeof value)
-            return false;
-        std::memcpy(&value, bytes.data() + at, sizeof value);
-        at += sizeof value;
-        return true;
-    }
+std::string ReadText(IO::ByteReader& reader)
+{
+    int64_t size = reader.I64();
+    if (size < 0 || uint64_t(size) > reader.Remaining())
+        throw Exception(reader.GetPrefix() + String::Format("Invalid text length %lld at byte %zu", (long long)size,
+                                                            reader.Position() - 8));
+    return std::string(reinterpret_cast<const char*>(reader.Bytes(size_t(size))), size_t(size));
+}
 
-    const std::string& bytes;
-    size_t at = 0;
-};
+int ReadInt(IO::ByteReader& reader)
+{
+    int64_t value = reader.I64();
+    if (value < INT32_MIN || value > INT32_MAX)
+        throw Exception(reader.GetPrefix() + String::Format("Integer %lld out of range at byte %zu", (long long)value,
+                                                            reader.Position() - 8));
+    return int(value);
+}
+
+// A size or count no larger than limit.
+size_t ReadSize(IO::ByteReader& reader, size_t limit)
+{
+    int64_t value = reader.I64();
+    if (value < 0 || uint64_t(value) > limit)
+        throw Exception(reader.GetPrefix() + String::Format("Invalid size %lld at byte %zu", (long long)value,
+                                                            reader.Position() - 8));
+    return size_t(value);
+}
+
+std::string Bytes(const IO::ByteWriter& writer)
+{
+    return std::string(reinterpret_cast<const char*>(writer.Data()), writer.Size());
+}
 
 std::string SerializeRequest(const CGTranslator::Request& request)
 {
-    Writer writer;
-    writer.Text(request.source);
-    writer.Text(request.entryPoint);
-    writer.Int(request.stage);
-    writer.Int(int64_t(request.definitions.size()));
+    IO::ByteWriter writer;
+    WriteText(writer, request.source);
+    WriteText(writer, request.entryPoint);
+    writer.I64(request.stage);
+    writer.I64(int64_t(request.definitions.size()));
     for (const std::string& definition : request.definitions)
-        writer.Text(definition);
-    return writer.bytes;
+        WriteText(writer, definition);
+    return Bytes(writer);
 }
 
 bool DeserializeRequest(const std::string& bytes, CGTranslator::Request& request)
 {
-    Reader reader(bytes);
-    int stage = 0;
-    size_t count = 0;
-    if (!reader.Text(request.source) || !reader.Text(request.entryPoint) || !reader.Int(stage) ||
-        !reader.Size(count, bytes.size()))
+    try {
+        IO::ByteReader reader(bytes.data(), bytes.size(), WirePrefix);
+        request.source = ReadText(reader);
+        request.entryPoint = ReadText(reader);
+        int stage = ReadInt(reader);
+        request.stage = stage == CGTranslator::StagePixel ? CGTranslator::StagePixel : CGTranslator::StageVertex;
+        // Each definition takes at least its 8-byte length.
+        request.definitions.resize(ReadSize(reader, reader.Remaining() / 8));
+        for (std::string& definition : request.definitions)
+            definition = ReadText(reader);
+        return reader.AtEnd();
+    } catch (const Exception&) {
         return false;
-    request.stage = stage == CGTranslator::StagePixel ? CGTranslator::StagePixel : CGTranslator::StageVertex;
-    request.definitions.resize(count);
-    for (std::string& definition : request.definitions)
-        if (!reader.Text(definition))
-            return false;
-    return reader.AtEnd();
+    }
 }
 
 // Runs in the compiler process, never in the engine's.
@@ -697,83 +687,81 @@ CGTranslator::Result CGTranslator::Translate(const Request& request)
 
 std::string CGTranslator::Serialize(const Result& result)
 {
-    CGTranslatorDetail::Writer writer;
-    writer.Int(result.succeeded);
-    writer.Text(result.listing);
-    writer.Text(result.glsl);
-    writer.Int(int64_t(result.mainOffset));
-    writer.Int(int64_t(result.bodyOffset));
-    writer.Text(result.outputDefaults);
-    writer.Int(int64_t(result.attributes.size()));
+    using namespace CGTranslatorDetail;
+    IO::ByteWriter writer;
+    writer.I64(result.succeeded);
+    WriteText(writer, result.listing);
+    WriteText(writer, result.glsl);
+    writer.I64(int64_t(result.mainOffset));
+    writer.I64(int64_t(result.bodyOffset));
+    WriteText(writer, result.outputDefaults);
+    writer.I64(int64_t(result.attributes.size()));
     for (const Attribute& attribute : result.attributes) {
-        writer.Text(attribute.variable);
-        writer.Int(attribute.index);
+        WriteText(writer, attribute.variable);
+        writer.I64(attribute.index);
     }
-    writer.Int(int64_t(result.varyings.size()));
+    writer.I64(int64_t(result.varyings.size()));
     for (const Varying& varying : result.varyings) {
-        writer.Text(varying.semantic);
-        writer.Text(varying.variable);
-        writer.Text(varying.type);
-        writer.Int(varying.widened);
+        WriteText(writer, varying.semantic);
+        WriteText(writer, varying.variable);
+        WriteText(writer, varying.type);
+        writer.I64(varying.widened);
     }
-    writer.Int(int64_t(result.uniforms.size()));
+    writer.I64(int64_t(result.uniforms.size()));
     for (const Uniform& uniform : result.uniforms) {
-        writer.Text(uniform.name);
-        writer.Text(uniform.variable);
-        writer.Int(uniform.type);
-        writer.Int(uniform.arraySize);
-        writer.Int(uniform.sampler);
-        writer.Int(uniform.samplerTarget);
-        writer.Int(int64_t(uniform.defaults.size()));
+        WriteText(writer, uniform.name);
+        WriteText(writer, uniform.variable);
+        writer.I64(uniform.type);
+        writer.I64(uniform.arraySize);
+        writer.I64(uniform.sampler);
+        writer.I64(uniform.samplerTarget);
+        writer.I64(int64_t(uniform.defaults.size()));
         for (float value : uniform.defaults)
-            writer.Float(value);
+            writer.F32(value);
     }
-    return writer.bytes;
+    return Bytes(writer);
 }
 
 bool CGTranslator::Deserialize(const std::string& bytes, Result& result)
 {
-    CGTranslatorDetail::Reader reader(bytes);
-    int flag = 0;
-    size_t count = 0;
-    if (!reader.Int(flag) || !reader.Text(result.listing) || !reader.Text(result.glsl) ||
-        !reader.Size(result.mainOffset, result.glsl.size()) || !reader.Size(result.bodyOffset, result.glsl.size()) ||
-        !reader.Text(result.outputDefaults))
+    using namespace CGTranslatorDetail;
+    try {
+        IO::ByteReader reader(bytes.data(), bytes.size(), WirePrefix);
+        result.succeeded = ReadInt(reader) != 0;
+        result.listing = ReadText(reader);
+        result.glsl = ReadText(reader);
+        result.mainOffset = ReadSize(reader, result.glsl.size());
+        result.bodyOffset = ReadSize(reader, result.glsl.size());
+        result.outputDefaults = ReadText(reader);
+        // Every entry takes at least 8 bytes, which bounds what a count may ask for.
+        result.attributes.resize(ReadSize(reader, reader.Remaining() / 8));
+        for (Attribute& attribute : result.attributes) {
+            attribute.variable = ReadText(reader);
+            attribute.index = ReadInt(reader);
+        }
+        result.varyings.resize(ReadSize(reader, reader.Remaining() / 8));
+        for (Varying& varying : result.varyings) {
+            varying.semantic = ReadText(reader);
+            varying.variable = ReadText(reader);
+            varying.type = ReadText(reader);
+            varying.widened = ReadInt(reader) != 0;
+        }
+        result.uniforms.resize(ReadSize(reader, reader.Remaining() / 8));
+        for (Uniform& uniform : result.uniforms) {
+            uniform.name = ReadText(reader);
+            uniform.variable = ReadText(reader);
+            uniform.type = ReadInt(reader);
+            uniform.arraySize = ReadInt(reader);
+            uniform.sampler = ReadInt(reader) != 0;
+            uniform.samplerTarget = (unsigned int)ReadInt(reader);
+            uniform.defaults.resize(ReadSize(reader, reader.Remaining() / sizeof(float)));
+            for (float& value : uniform.defaults)
+                value = reader.F32();
+        }
+        return reader.AtEnd();
+    } catch (const Exception&) {
         return false;
-    result.succeeded = flag != 0;
-    if (!reader.Size(count, bytes.size()))
-        return false;
-    result.attributes.resize(count);
-    for (Attribute& attribute : result.attributes)
-        if (!reader.Text(attribute.variable) || !reader.Int(attribute.index))
-            return false;
-    if (!reader.Size(count, bytes.size()))
-        return false;
-    result.varyings.resize(count);
-    for (Varying& varying : result.varyings) {
-        if (!reader.Text(varying.semantic) || !reader.Text(varying.variable) || !reader.Text(varying.type) ||
-            !reader.Int(flag))
-            return false;
-        varying.widened = flag != 0;
     }
-    if (!reader.Size(count, bytes.size()))
-        return false;
-    result.uniforms.resize(count);
-    for (Uniform& uniform : result.uniforms) {
-        int target = 0;
-        if (!reader.Text(uniform.name) || !reader.Text(uniform.variable) || !reader.Int(uniform.type) ||
-            !reader.Int(uniform.arraySize) || !reader.Int(flag) || !reader.Int(target))
-            return false;
-        uniform.sampler = flag != 0;
-        uniform.samplerTarget = (unsigned int)target;
-        if (!reader.Size(count, bytes.size() / sizeof(float)))
-            return false;
-        uniform.defaults.resize(count);
-        for (float& value : uniform.defaults)
-            if (!reader.Float(value))
-                return false;
-    }
-    return reader.AtEnd();
 }
 
 }  // namespace Nimbrel::Graphics

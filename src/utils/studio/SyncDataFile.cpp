@@ -7,12 +7,13 @@
 #include "utils/studio/SyncData.h"
 
 #include "core/Exception.h"
+#include "io/ByteReader.h"
+#include "io/ByteWriter.h"
 #include "io/FileSystem.h"
 #include "io/Stream.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -24,77 +25,31 @@ namespace SyncDataFileDetail {
 const char* const FileName = "syncdata.bin";
 const char* const TemporaryName = "syncdata.bin.tmp";
 
-class Writer {
-public:
-    void Int32(int32_t value)
-    {
-        uint32_t bits = static_cast<uint32_t>(value);
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(static_cast<uint8_t>(bits >> (8 * i)));
-    }
-    void Float(float value)
-    {
-        int32_t bits;
-        std::memcpy(&bits, &value, 4);
-        Int32(bits);
-    }
-    void Text(const String& text)
-    {
-        Int32(text.Length());
-        bytes.insert(bytes.end(), text.CStr(), text.CStr() + text.Length());
-    }
+const char* const LoadPrefix = "SyncData::Load(): ";
 
-    std::vector<uint8_t> bytes;
-};
+void WriteText(IO::ByteWriter& out, const String& text)
+{
+    out.I32(text.Length());
+    out.Bytes(text.CStr(), static_cast<size_t>(text.Length()));
+}
 
-// Every read is checked against the bytes left; a count is checked against the bytes its
-// items need at the least, so nothing is allocated for data the file does not hold.
-class Reader {
-public:
-    explicit Reader(const std::vector<uint8_t>& bytes) : bytes(bytes) {}
+String ReadText(IO::ByteReader& in)
+{
+    int32_t length = in.I32();
+    if (length < 0 || static_cast<size_t>(length) > in.Remaining())
+        throw Exception(in.GetPrefix() + String::Format("Invalid string length %d at byte %zu", length, in.Position() - 4));
+    return String(reinterpret_cast<const char*>(in.Bytes(static_cast<size_t>(length))), length);
+}
 
-    size_t Remaining() const { return bytes.size() - position; }
-    size_t Position() const { return position; }
-
-    int32_t Int32()
-    {
-        if (Remaining() < 4)
-            throw Exception(String::Format("SyncData::Load(): The file ends early, at byte %zu", bytes.size()));
-        uint32_t bits = 0;
-        for (int i = 0; i < 4; ++i)
-            bits |= uint32_t(bytes[position + i]) << (8 * i);
-        position += 4;
-        return static_cast<int32_t>(bits);
-    }
-    float Float()
-    {
-        int32_t bits = Int32();
-        float value;
-        std::memcpy(&value, &bits, 4);
-        return value;
-    }
-    String Text()
-    {
-        int32_t length = Int32();
-        if (length < 0 || static_cast<size_t>(length) > Remaining())
-            throw Exception(String::Format("SyncData::Load(): Invalid string length %d at byte %zu", length, position - 4));
-        String text(reinterpret_cast<const char*>(bytes.data() + position), length);
-        position += static_cast<size_t>(length);
-        return text;
-    }
-    // A count of items that take at least itemBytes each in the file.
-    int32_t Count(const char* what, size_t itemBytes)
-    {
-        int32_t count = Int32();
-        if (count < 0 || static_cast<uint64_t>(count) * itemBytes > Remaining())
-            throw Exception(String::Format("SyncData::Load(): Invalid %s %d at byte %zu", what, count, position - 4));
-        return count;
-    }
-
-private:
-    const std::vector<uint8_t>& bytes;
-    size_t position = 0;
-};
+// A count of items that take at least itemBytes each in the file, checked against the bytes
+// left, so nothing is allocated for data the file does not hold.
+int32_t ReadCount(IO::ByteReader& in, const char* what, size_t itemBytes)
+{
+    int32_t count = in.I32();
+    if (count < 0 || static_cast<uint64_t>(count) * itemBytes > in.Remaining())
+        throw Exception(in.GetPrefix() + String::Format("Invalid %s %d at byte %zu", what, count, in.Position() - 4));
+    return count;
+}
 
 std::vector<uint8_t> ReadAll(IO::Stream* stream)
 {
@@ -111,12 +66,12 @@ std::vector<uint8_t> ReadAll(IO::Stream* stream)
     return bytes;
 }
 
-void WriteAll(IO::Stream* stream, const std::vector<uint8_t>& bytes)
+void WriteAll(IO::Stream* stream, const IO::ByteWriter& bytes)
 {
     size_t done = 0;
-    while (done < bytes.size()) {
-        int piece = static_cast<int>(std::min<size_t>(bytes.size() - done, 1 << 20));
-        int n = stream->Write(bytes.data() + done, 1, piece);
+    while (done < bytes.Size()) {
+        int piece = static_cast<int>(std::min<size_t>(bytes.Size() - done, 1 << 20));
+        int n = stream->Write(bytes.Data() + done, 1, piece);
         if (n <= 0)
             throw Exception("Unable to write data to stream");
         done += static_cast<size_t>(n);
@@ -136,28 +91,28 @@ void SyncData::Save(IO::FileSystem* folder) const
     for (int i = 0; i < tracks.Count(); ++i)
         trackIndex.emplace(tracks[i].Get(), i);
 
-    Writer out;
-    out.Int32(tracks.Count());
+    IO::ByteWriter out;
+    out.I32(tracks.Count());
     for (const Managed<Track>& track : tracks)
-        out.Text(track->GetName());
+        WriteText(out, track->GetName());
 
-    out.Int32(groups.Count());
+    out.I32(groups.Count());
     for (const Managed<TrackGroup>& group : groups) {
-        out.Text(group->GetName());
-        out.Int32(group->GetTrackCount());
+        WriteText(out, group->GetName());
+        out.I32(group->GetTrackCount());
         for (int j = 0; j < group->GetTrackCount(); ++j) {
             auto found = trackIndex.find(group->GetTrack(j));
             if (found == trackIndex.end())
                 throw Exception("SyncData::Save(): The track group " + group->GetName() + " holds a track that is not in the track list");
-            out.Int32(found->second);
+            out.I32(found->second);
         }
     }
 
-    out.Int32(blocks.Count());
+    out.I32(blocks.Count());
     for (int i = 0; i < blocks.Count(); ++i) {
         const Block* block = blocks[i].Get();
         if (!block) {
-            out.Int32(-1);
+            out.I32(-1);
             continue;
         }
         if (block->GetStart() == -1)
@@ -165,26 +120,26 @@ void SyncData::Save(IO::FileSystem* folder) const
         int group = IndexOfTrackGroup(block->GetGroup());
         if (group < 0)
             throw Exception(String::Format("SyncData::Save(): Block %d belongs to a track group that is not in the group list", i));
-        out.Int32(block->GetStart());
-        out.Int32(block->GetLength());
-        out.Int32(group);
+        out.I32(block->GetStart());
+        out.I32(block->GetLength());
+        out.I32(group);
         // A group that gained tracks after the block was made gets empty patterns for them,
         // so the file holds one pattern per track.
         int patternCount = block->GetGroup()->GetTrackCount();
-        out.Int32(patternCount);
+        out.I32(patternCount);
         for (int j = 0; j < patternCount; ++j) {
             const Pattern* pattern = block->GetPattern(j);
             int keyCount = pattern ? pattern->GetKeyCount() : 0;
-            out.Int32(keyCount);
+            out.I32(keyCount);
             for (int k = 0; k < keyCount; ++k) {
                 const Key& key = pattern->GetKeyAt(k);
                 if (key.interpolation < InterpolationStep || key.interpolation > InterpolationCosine)
                     throw Exception(String::Format("SyncData::Save(): Block %d, pattern %d has a key with the invalid interpolation %d", i, j,
                                                    key.interpolation));
-                out.Int32(key.interpolation);
-                out.Float(key.leftValue);
-                out.Float(key.rightValue);
-                out.Int32(key.time);
+                out.I32(key.interpolation);
+                out.F32(key.leftValue);
+                out.F32(key.rightValue);
+                out.I32(key.time);
             }
         }
     }
@@ -193,29 +148,30 @@ void SyncData::Save(IO::FileSystem* folder) const
     int bindingCount = 0;
     for (const Managed<Track>& track : tracks)
         bindingCount += track->bound ? 1 : 0;
-    out.Int32(bindingCount);
+    out.I32(bindingCount);
     for (int i = 0; i < tracks.Count(); ++i) {
         const Track* track = tracks[i].Get();
         if (!track->bound)
             continue;
-        out.Int32(i);
-        out.Int32(track->probes.Count());
+        out.I32(i);
+        out.I32(track->probes.Count());
         for (const Probe* probe : track->probes) {
             String name = probes->GetRoot()->FindPath(probe);
             if (name.Length() == 0)
                 throw Exception(String::Format("SyncData::Save(): A probe bound to track %d is not in the probe proxy", i));
-            out.Text(name);
+            WriteText(out, name);
         }
     }
 
     // Only now is a file touched. The old file is replaced only by a complete new one.
     {
         Managed<IO::Stream> stream(folder->OpenFile(TemporaryName, IO::FileModeWrite));
-        WriteAll(stream.Get(), out.bytes);
+        WriteAll(stream.Get(), out);
     }
     {
         Managed<IO::Stream> stream(folder->OpenFile(TemporaryName, IO::FileModeRead));
-        if (ReadAll(stream.Get()) != out.bytes)
+        std::vector<uint8_t> written = ReadAll(stream.Get());
+        if (!std::equal(written.begin(), written.end(), out.Data(), out.Data() + out.Size()))
             throw Exception("SyncData::Save(): The temporary file syncdata.bin.tmp did not read back as written");
     }
     folder->MoveFile(TemporaryName, FileName);
@@ -232,23 +188,23 @@ void SyncData::Load(IO::FileSystem* folder)
         Managed<IO::Stream> stream(folder->OpenFile(FileName, IO::FileModeRead));
         bytes = ReadAll(stream.Get());
     }
-    Reader in(bytes);
+    IO::ByteReader in(bytes.data(), bytes.size(), LoadPrefix);
 
     Array<Managed<Track>> newTracks;
-    int trackCount = in.Count("track count", 4);
+    int trackCount = ReadCount(in, "track count", 4);
     newTracks.Reserve(trackCount);
     for (int i = 0; i < trackCount; ++i)
-        newTracks.Add(Managed<Track>(new Track(in.Text())));
+        newTracks.Add(Managed<Track>(new Track(ReadText(in))));
 
     Array<Managed<TrackGroup>> newGroups;
-    int groupCount = in.Count("track group count", 8);
+    int groupCount = ReadCount(in, "track group count", 8);
     newGroups.Reserve(groupCount);
     for (int i = 0; i < groupCount; ++i) {
         Managed<TrackGroup> group(new TrackGroup());
-        group->SetName(in.Text());
-        int n = in.Count("group track count", 4);
+        group->SetName(ReadText(in));
+        int n = ReadCount(in, "group track count", 4);
         for (int j = 0; j < n; ++j) {
-            int index = in.Int32();
+            int index = in.I32();
             if (index < 0 || index >= trackCount)
                 throw Exception(String::Format("SyncData::Load(): Track group %d names the track %d of %d", i, index, trackCount));
             group->AddTrack(newTracks[index].Get());
@@ -257,34 +213,34 @@ void SyncData::Load(IO::FileSystem* folder)
     }
 
     Array<Managed<Block>> newBlocks;
-    int blockCount = in.Count("block count", 4);
+    int blockCount = ReadCount(in, "block count", 4);
     newBlocks.Reserve(blockCount);
     for (int i = 0; i < blockCount; ++i) {
-        int start = in.Int32();
+        int start = in.I32();
         if (start == -1) {
             newBlocks.AddEmpty();
             continue;
         }
-        int length = in.Int32();
-        int groupIndex = in.Int32();
+        int length = in.I32();
+        int groupIndex = in.I32();
         if (groupIndex < 0 || groupIndex >= groupCount)
             throw Exception(String::Format("SyncData::Load(): Block %d names the track group %d of %d", i, groupIndex, groupCount));
         TrackGroup* group = newGroups[groupIndex].Get();
-        int patternCount = in.Count("pattern count", 4);
+        int patternCount = ReadCount(in, "pattern count", 4);
         if (patternCount != group->GetTrackCount())
             throw Exception(String::Format("SyncData::Load(): Block %d has %d patterns but its track group has %d tracks", i, patternCount,
                                            group->GetTrackCount()));
         Managed<Block> block(new Block(start, length, group));
         for (int j = 0; j < patternCount; ++j) {
             Pattern* pattern = block->GetPattern(j);
-            int keyCount = in.Count("key count", 16);
+            int keyCount = ReadCount(in, "key count", 16);
             int64_t previous = INT64_MIN;
             for (int k = 0; k < keyCount; ++k) {
                 Key key;
-                key.interpolation = in.Int32();
-                key.leftValue = in.Float();
-                key.rightValue = in.Float();
-                key.time = in.Int32();
+                key.interpolation = in.I32();
+                key.leftValue = in.F32();
+                key.rightValue = in.F32();
+                key.time = in.I32();
                 if (key.interpolation < InterpolationStep || key.interpolation > InterpolationCosine)
                     throw Exception(String::Format("SyncData::Load(): Block %d, pattern %d has a key with the invalid interpolation %d", i, j,
                                                    key.interpolation));
@@ -299,18 +255,18 @@ void SyncData::Load(IO::FileSystem* folder)
 
     std::vector<std::pair<int, std::vector<String>>> bindings;
     std::vector<bool> boundTracks(static_cast<size_t>(trackCount), false);
-    int bindingCount = in.Count("binding count", 8);
+    int bindingCount = ReadCount(in, "binding count", 8);
     for (int i = 0; i < bindingCount; ++i) {
-        int index = in.Int32();
+        int index = in.I32();
         if (index < 0 || index >= trackCount)
             throw Exception(String::Format("SyncData::Load(): Binding %d names the track %d of %d", i, index, trackCount));
         if (boundTracks[static_cast<size_t>(index)])
             throw Exception(String::Format("SyncData::Load(): The track %d is bound twice", index));
         boundTracks[static_cast<size_t>(index)] = true;
         std::vector<String> names;
-        int probeCount = in.Count("probe count", 4);
+        int probeCount = ReadCount(in, "probe count", 4);
         for (int j = 0; j < probeCount; ++j)
-            names.push_back(in.Text());
+            names.push_back(ReadText(in));
         bindings.emplace_back(index, std::move(names));
     }
     if (in.Remaining() != 0)

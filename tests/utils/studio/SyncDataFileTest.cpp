@@ -324,7 +324,7 @@ TEST_F(SyncDataFileTest, AMalformedFileThrowsAndChangesNothing)
         {Patched(96, -2), nullptr},
         {Patched(100, -1), "SyncData::Load(): Invalid binding count -1 at byte 100"},
         {Patched(100, INT_MAX), "SyncData::Load(): Invalid binding count 2147483647 at byte 100"},
-        {Patched(100, 3), "SyncData::Load(): The file ends early, at byte 140"},
+        {Patched(100, 3), "SyncData::Load(): The data ends early: 4 bytes wanted at byte 140 of 140"},
         {Patched(104, 2), "SyncData::Load(): Binding 0 names the track 2 of 2"},
         {Patched(104, -1), "SyncData::Load(): Binding 0 names the track -1 of 2"},
         {Patched(118, 0), "SyncData::Load(): The track 0 is bound twice"},
