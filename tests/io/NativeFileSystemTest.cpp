@@ -9,10 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fcntl.h>
+#include <chrono>
+#include <filesystem>
 #include <map>
 #include <string>
-#include <sys/stat.h>
 
 using namespace Nimbrel;
 using namespace Nimbrel::IO;
@@ -185,10 +185,11 @@ TEST(NativeFileSystem, ListsEveryEntryWithDotsAttributesAndTimes)
     temp.Write("maps/tree.png", "png");
     temp.Write("maps/locked.txt", "ro");
     temp.MakeFolder("maps/sub");
-    chmod((temp / "maps/locked.txt").c_str(), 0444);
+    namespace fs = std::filesystem;
+    fs::permissions(temp / "maps/locked.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     // 1970-01-01 00:00:01.5 UTC
-    struct timespec times[2] = {{1, 500000000}, {1, 500000000}};
-    utimensat(AT_FDCWD, (temp / "maps/tree.png").c_str(), times, 0);
+    const std::chrono::sys_time<std::chrono::milliseconds> written{std::chrono::milliseconds(1500)};
+    fs::last_write_time(temp / "maps/tree.png", std::chrono::file_clock::from_sys(written));
 
     Managed<NativeFileSystem> system(NativeFileSystem::Create(temp.Path().c_str()));
     for (const char* folder : {"maps", "maps/"}) {

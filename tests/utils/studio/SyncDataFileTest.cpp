@@ -4,6 +4,7 @@
 #include "io/NativeFileSystem.h"
 #include "support/Expect.h"
 #include "support/MemoryFileSystem.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace Nimbrel;
@@ -146,8 +146,8 @@ TEST_F(SyncDataFileTest, SavesTheLayoutByteForByteAndLoadsItBack)
 
 TEST_F(SyncDataFileTest, RoundTripsThroughTheNativeFileSystem)
 {
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / ("nimbrel_syncdata_" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
+    Testing::TempFolder temp;
+    const std::filesystem::path folder = temp.Path();
     {
         Managed<IO::NativeFileSystem> disk(IO::NativeFileSystem::Create(folder.string().c_str()));
         Managed<SyncData> sync(new SyncData(probes.Get()));
@@ -162,7 +162,6 @@ TEST_F(SyncDataFileTest, RoundTripsThroughTheNativeFileSystem)
     Bytes bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_EQ(bytes, Golden);
     EXPECT_FALSE(std::filesystem::exists(folder / "syncdata.bin.tmp"));
-    std::filesystem::remove_all(folder);
 }
 
 TEST_F(SyncDataFileTest, ProbesNamedInTheFileAreRegisteredOnLoad)
