@@ -1,11 +1,12 @@
 #include "graphics/gl/CGTranslator.h"
 
 #include "core/Exception.h"
+#include "core/Managed.h"
 #include "graphics/Enumerations.h"
-#include "graphics/gl/CGChildProcess.h"
 #include "graphics/gl/CGUniformDefaults.h"
 #include "io/ByteReader.h"
 #include "io/ByteWriter.h"
+#include "platform/ChildProcess.h"
 
 #ifndef ENABLE_HLSL
 #define ENABLE_HLSL 1  // glslang's header hides its HLSL entry points without it
@@ -613,10 +614,10 @@ std::string ServeTranslation(const std::string& bytes)
 
 // The compiler process: glslang and SPIRV-Cross run only there, never in the engine's own
 // process. It keeps glslang's built-in symbol tables from one compile to the next.
-CGChildProcess& CompilerProcess()
+ChildProcess& CompilerProcess()
 {
-    static CGChildProcess process(&ServeTranslation);
-    return process;
+    static Managed<ChildProcess> process(ChildProcess::Create(&ServeTranslation, "compiler"));
+    return *process;
 }
 
 }  // namespace CGTranslatorDetail
@@ -671,7 +672,7 @@ void CGTranslator::Prepare()
 
 CGTranslator::Result CGTranslator::Translate(const Request& request)
 {
-    CGChildProcess::Outcome outcome =
+    ChildProcess::Outcome outcome =
         CGTranslatorDetail::CompilerProcess().Call(CGTranslatorDetail::SerializeRequest(request), TimeoutSeconds);
     Result result;
     if (!outcome.completed) {
