@@ -22,7 +22,7 @@
 // Global uniforms keep the initial values their declarations give them (CGUniformDefaults),
 // which the program sets after linking, as Cg did.
 //
-// Translate runs glslang and SPIRV-Cross in a separate compiler process (CGChildProcess):
+// Translate runs glslang and SPIRV-Cross in a separate compiler process (a ChildProcess):
 // this glslang version dies on some valid Cg (an entry parameter whose struct holds a
 // sampler, ...), and a crash there must end in an error, not in the engine's death. Nothing
 // here throws; failures come back as a Result with succeeded false and the compiler's listing.

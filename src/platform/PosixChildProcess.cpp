@@ -1,4 +1,7 @@
-#include "graphics/gl/CGChildProcess.h"
+#include "platform/PosixChildProcess.h"
+
+#include "io/ByteReader.h"
+#include "io/ByteWriter.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,14 +14,26 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace Nimbrel::Graphics {
+namespace Nimbrel {
 
-namespace CGChildProcessDetail {
+namespace PosixChildProcessDetail {
 
 using Clock = std::chrono::steady_clock;
 
-// Requests beyond this size are refused by the child.
-constexpr uint64_t MaxRequest = 256u << 20;
+constexpr size_t HeaderBytes = 8;
+
+std::string Header(uint64_t size)
+{
+    IO::ByteWriter writer;
+    writer.U64(size);
+    return std::string(reinterpret_cast<const char*>(writer.Data()), writer.Size());
+}
+
+uint64_t HeaderSize(const char* header)
+{
+    IO::ByteReader reader(header, HeaderBytes);
+    return reader.U64();
+}
 
 // Sends on the socket; a closed peer gives false, never SIGPIPE.
 bool SendAll(int socket, const char* data, size_t size)
@@ -35,13 +50,10 @@ bool SendAll(int socket, const char* data, size_t size)
     return true;
 }
 
-// A message is its size as 8 bytes, then its bytes.
 bool SendMessage(int socket, const std::string& message)
 {
-    uint64_t size = message.size();
-    char header[8];
-    std::memcpy(header, &size, sizeof header);
-    return SendAll(socket, header, sizeof header) && SendAll(socket, message.data(), message.size());
+    std::string header = Header(message.size());
+    return SendAll(socket, header.data(), header.size()) && SendAll(socket, message.data(), message.size());
 }
 
 bool ReceiveAll(int socket, char* data, size_t size)
@@ -67,13 +79,13 @@ Received ReceiveMessage(int socket, std::string& message, Clock::time_point dead
     uint64_t expected = UINT64_MAX;
     char chunk[65536];
     for (;;) {
-        if (expected == UINT64_MAX && received.size() >= 8) {
-            std::memcpy(&expected, received.data(), 8);
-            if (expected > CGChildProcess::MaxOutput)
+        if (expected == UINT64_MAX && received.size() >= HeaderBytes) {
+            expected = HeaderSize(received.data());
+            if (expected > ChildProcess::MaxOutput)
                 return Received::TooLarge;
         }
-        if (expected != UINT64_MAX && received.size() - 8 == expected) {
-            message = received.substr(8);
+        if (expected != UINT64_MAX && received.size() - HeaderBytes == expected) {
+            message = received.substr(HeaderBytes);
             return Received::Message;
         }
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -87,9 +99,9 @@ Received ReceiveMessage(int socket, std::string& message, Clock::time_point dead
             continue;
         size_t wanted = sizeof chunk;
         if (expected != UINT64_MAX)
-            wanted = std::min<uint64_t>(wanted, expected + 8 - received.size());
+            wanted = std::min<uint64_t>(wanted, expected + HeaderBytes - received.size());
         else
-            wanted = 8 - received.size();
+            wanted = HeaderBytes - received.size();
         ssize_t count = read(socket, chunk, wanted);
         if (count < 0 && errno == EINTR)
             continue;
@@ -110,18 +122,41 @@ int Reap(pid_t child)
     return result == child ? status : -1;
 }
 
-}  // namespace CGChildProcessDetail
+}  // namespace PosixChildProcessDetail
 
-bool CGChildProcess::Start(std::string& failure)
+ChildProcess* ChildProcess::Create(Work work, const String& name)
+{
+    return new PosixChildProcess(work, name);
+}
+
+PosixChildProcess::PosixChildProcess(Work work, const String& name) : work(work), name(name.CStr(), size_t(name.Length()))
+{
+}
+
+PosixChildProcess::~PosixChildProcess()
+{
+    Stop();
+}
+
+pid_t PosixChildProcess::Forget()
+{
+    pid_t forgotten = child;
+    close(channel);
+    child = -1;
+    channel = -1;
+    return forgotten;
+}
+
+bool PosixChildProcess::Start(std::string& failure)
 {
     int ends[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
-        failure = std::string("no channel to a compiler process: ") + std::strerror(errno);
+        failure = "no channel to a " + name + " process: " + std::strerror(errno);
         return false;
     }
     pid_t forked = fork();
     if (forked < 0) {
-        failure = std::string("no compiler process could be started: ") + std::strerror(errno);
+        failure = "no " + name + " process could be started: " + std::strerror(errno);
         close(ends[0]);
         close(ends[1]);
         return false;
@@ -137,9 +172,9 @@ bool CGChildProcess::Start(std::string& failure)
     return true;
 }
 
-void CGChildProcess::Serve()
+void PosixChildProcess::Serve()
 {
-    using namespace CGChildProcessDetail;
+    using namespace PosixChildProcessDetail;
     // A fault must end the child with its signal: handlers inherited from the parent (a
     // sanitizer's, a crash reporter's) would turn it into something else or linger.
     for (int signalNumber : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
@@ -148,11 +183,10 @@ void CGChildProcess::Serve()
     // what it means, and the child ends when the parent closes the channel.
     signal(SIGINT, SIG_IGN);
     for (;;) {
-        uint64_t size = 0;
-        char header[8];
+        char header[HeaderBytes];
         if (!ReceiveAll(channel, header, sizeof header))
             _exit(0);  // the parent is done (or gone)
-        std::memcpy(&size, header, sizeof header);
+        uint64_t size = HeaderSize(header);
         if (size > MaxRequest)
             _exit(5);
         std::string request(size_t(size), '\0');
@@ -169,25 +203,23 @@ void CGChildProcess::Serve()
     }
 }
 
-bool CGChildProcess::Prepare()
+bool PosixChildProcess::Prepare()
 {
     std::string failure;
     return child > 0 || Start(failure);
 }
 
-void CGChildProcess::Stop()
+void PosixChildProcess::Stop()
 {
     if (child <= 0)
         return;
-    close(channel);  // the child reads the end of its input and exits
-    CGChildProcessDetail::Reap(child);
-    child = -1;
-    channel = -1;
+    // The child reads the end of its input and exits.
+    PosixChildProcessDetail::Reap(Forget());
 }
 
-CGChildProcess::Outcome CGChildProcess::Call(const std::string& request, double timeoutSeconds)
+ChildProcess::Outcome PosixChildProcess::Call(const std::string& request, double timeoutSeconds)
 {
-    using namespace CGChildProcessDetail;
+    using namespace PosixChildProcessDetail;
     Outcome outcome;
     auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutSeconds));
 
@@ -196,11 +228,8 @@ CGChildProcess::Outcome CGChildProcess::Call(const std::string& request, double 
     if (child > 0) {
         int status = 0;
         pid_t result = waitpid(child, &status, WNOHANG);
-        if (result == child || (result < 0 && errno == ECHILD)) {
-            close(channel);
-            child = -1;
-            channel = -1;
-        }
+        if (result == child || (result < 0 && errno == ECHILD))
+            Forget();
     }
     bool sent = false;
     for (int attempt = 0; attempt < 2 && !sent; ++attempt) {
@@ -209,14 +238,11 @@ CGChildProcess::Outcome CGChildProcess::Call(const std::string& request, double 
         sent = SendMessage(channel, request);
         if (!sent) {
             kill(child, SIGKILL);
-            close(channel);
-            Reap(child);
-            child = -1;
-            channel = -1;
+            Reap(Forget());
         }
     }
     if (!sent) {
-        outcome.failure = "the compiler process could not be reached";
+        outcome.failure = "the " + name + " process could not be reached";
         return outcome;
     }
 
@@ -228,26 +254,23 @@ CGChildProcess::Outcome CGChildProcess::Call(const std::string& request, double 
     outcome.output.clear();
     if (received != Received::Closed)
         kill(child, SIGKILL);
-    close(channel);
-    int status = Reap(child);
-    child = -1;
-    channel = -1;
+    int status = Reap(Forget());
     if (received == Received::TimedOut) {
         outcome.timedOut = true;
-        outcome.failure = "the compiler did not finish in time and was stopped";
+        outcome.failure = "the " + name + " did not finish in time and was stopped";
     } else if (received == Received::TooLarge) {
-        outcome.failure = "the compiler produced more output than is accepted";
+        outcome.failure = "the " + name + " produced more output than is accepted";
     } else if (status != -1 && WIFSIGNALED(status)) {
         outcome.signal = WTERMSIG(status);
-        const char* name = strsignal(outcome.signal);
-        outcome.failure = "the compiler crashed (signal " + std::to_string(outcome.signal) + ", " +
-                          (name ? name : "unknown") + ")";
+        const char* signalName = strsignal(outcome.signal);
+        outcome.failure = "the " + name + " crashed (signal " + std::to_string(outcome.signal) + ", " +
+                          (signalName ? signalName : "unknown") + ")";
     } else if (status != -1 && WIFEXITED(status)) {
-        outcome.failure = "the compiler ended with status " + std::to_string(WEXITSTATUS(status));
+        outcome.failure = "the " + name + " ended with status " + std::to_string(WEXITSTATUS(status));
     } else {
-        outcome.failure = "the compiler process ended without an answer";
+        outcome.failure = "the " + name + " process ended without an answer";
     }
     return outcome;
 }
 
-}  // namespace Nimbrel::Graphics
+}  // namespace Nimbrel
