@@ -60,14 +60,6 @@ protected:
         device->SetRasterizerState(noCulling.Get());
     }
 
-    void TearDown() override
-    {
-        if (glDevice) {
-            device->SetInputLayout(nullptr);
-            device->SetVertexBuffer(0, nullptr);
-        }
-    }
-
     Managed<Shader> Compile(ShaderType type, const char* entry, const char* source)
     {
         return Managed<Shader>(device->CreateShader(type, false, entry, nullptr, source));
@@ -95,8 +87,6 @@ protected:
         device->SetProgram(program);
         device->SetPrimitiveType(PrimitiveTriangleStrip);
         device->Draw(0, 4);
-        device->SetInputLayout(nullptr);
-        device->SetVertexBuffer(0, nullptr);
     }
 
     // The program over the given clip-space rectangle (the whole screen by default), with
