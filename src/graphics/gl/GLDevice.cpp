@@ -674,6 +674,8 @@ void GLDevice::BindBackBuffer()
     gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
     const Rect whole{0, 0, backBuffer->GetWidth(), backBuffer->GetHeight()};
     SetViewports(1, &whole);
+    // The scissor rectangle was converted with the height of the target before.
+    scissorDirty = true;
 }
 
 unsigned int GLDevice::CreateFramebufferObject(const FramebufferSetup& setup)

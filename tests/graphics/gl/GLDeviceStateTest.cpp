@@ -285,6 +285,35 @@ TEST_F(GLDeviceStateTest, ScissorRectangleWaitsUntilTheTestIsOn)
     EXPECT_EQ(device.ReadPixel(28, 28), Blue);
 }
 
+TEST_F(GLDeviceStateTest, BackOnTheBackBufferTheScissorIsMeasuredInItsHeight)
+{
+    RasterizerStateDescriptor scissored;
+    scissored.scissorEnable = true;
+    Managed<RasterizerState> rasterizer(device->CreateRasterizerState(scissored));
+    device->SetRasterizerState(rasterizer.Get());
+    const Rect topLeft{0, 0, 8, 8};
+    device->SetScissorRects(1, &topLeft);
+    quad.Use(device.device.Get());
+    UseColor(0, 1, 0);
+
+    // Drawn on a target half the back buffer's height: the rectangle is converted with 16.
+    Managed<Surface> target(device->CreateSurface(16, 16, PixelFormatR8G8B8A8, 0));
+    Surface* colors[1] = {target.Get()};
+    device->SetFramebuffer(1, colors, nullptr);
+    device->Draw(0, 6);
+    EXPECT_EQ(device.ReadPixel(2, 2), Green);
+
+    for (Surface* back : {device->GetBackBuffer(), static_cast<Surface*>(nullptr)}) {
+        device->SetFramebuffer(1, colors, nullptr);
+        device->Draw(0, 6);
+        device->SetFramebuffer(back ? 1 : 0, &back, nullptr);
+        ClearTo(0, 0, 0);
+        device->Draw(0, 6);
+        EXPECT_EQ(device.ReadPixel(2, 2), Green);
+        EXPECT_EQ(device.ReadPixel(2, 20), Black);
+    }
+}
+
 TEST_F(GLDeviceStateTest, ViewportAndScissorCountsBeyondOneThrowAndZeroTouchesNothing)
 {
     const Rect first{1, 2, 3, 4};
