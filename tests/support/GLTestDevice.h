@@ -210,11 +210,12 @@ struct GLTestDevice {
     Managed<Graphics::SDLGLDevice> device;
     GLSLTestShadingContext* shading = nullptr;
 
-    explicit GLTestDevice(int width = 32, int height = 32, int format = 1, int samples = 0)
+    explicit GLTestDevice(int width = 32, int height = 32, int format = 1, int samples = 0, bool fullScreen = false)
     {
         HoldSDLVideo();
         window.Set(Window::Create(width, height, "GLTestDevice", true));
-        device.Set(new Graphics::SDLGLDevice(window.Get(), static_cast<Graphics::DepthStencilFormat>(format), samples, false));
+        device.Set(new Graphics::SDLGLDevice(window.Get(), static_cast<Graphics::DepthStencilFormat>(format), samples,
+                                             fullScreen));
         shading = new GLSLTestShadingContext(device.Get());
         device->SetShadingContext(shading);
         device->InstallDefaultState();

@@ -95,6 +95,15 @@ void GLDevice::InitializeState(int width, int height)
     SetScissorRects(1, &whole);
 }
 
+void GLDevice::SetBackBufferSize(int width, int height)
+{
+    if (!backBuffer || (width == backBuffer->GetWidth() && height == backBuffer->GetHeight()))
+        return;
+    backBuffer->SetBackBufferSize(width, height);
+    viewportDirty = true;
+    scissorDirty = true;
+}
+
 void GLDevice::ReleaseDeviceObjects()
 {
     MakeCurrent();

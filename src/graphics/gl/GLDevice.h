@@ -135,8 +135,12 @@ protected:
     // Resolves the entry points of the current context; throws "The following extensions
     // were not detected: ..." when one is missing.
     void LoadFunctions(GLFunctions::Resolver resolve) { gl.Load(resolve); }
-    // Sets up the device state for a back buffer of the given size; the context is current.
+    // Sets up the device state for a back buffer of the given size (the drawable's, which the
+    // window system may make other than the window asked for); the context is current.
     void InitializeState(int width, int height);
+    // The window system resized the drawable: the back buffer takes the new size, and the
+    // viewport and scissor rectangles are converted with its height again.
+    void SetBackBufferSize(int width, int height);
     // Deletes every OpenGL object the device owns; the derived class calls it while the
     // context still exists.
     void ReleaseDeviceObjects();

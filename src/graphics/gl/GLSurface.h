@@ -48,6 +48,8 @@ public:
     // The texture a level or face surface belongs to.
     Object* GetOwner() const { return owner; }
 
+    // For the device: the back buffer follows the size of the window's drawable.
+    void SetBackBufferSize(int newWidth, int newHeight);
     // Attaches the surface to the framebuffer bound to framebufferTarget at attachment.
     void Attach(unsigned int framebufferTarget, unsigned int attachment);
 
