@@ -22,7 +22,7 @@ enum GLSurfaceKind : int {
 
 class GLSurface : public Surface {
 public:
-    // A texture level (target GL_TEXTURE_2D or GL_TEXTURE_RECTANGLE) or a cube face level
+    // A texture level (target GL_TEXTURE_2D) or a cube face level
     // (target the face's GL_TEXTURE_CUBE_MAP_POSITIVE_X...).
     static GLSurface* CreateTextureLevel(GLDevice* device, GLSurfaceKind kind, unsigned int textureName,
                                          unsigned int target, int level, PixelFormat format, int width,
