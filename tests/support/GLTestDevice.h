@@ -12,6 +12,7 @@
 #include "core/String.h"
 #include "graphics/gl/GLDevice.h"
 #include "graphics/gl/GLProgram.h"
+#include "graphics/gl/GLSemanticMap.h"
 #include "graphics/gl/GLShadingContext.h"
 #include "graphics/gl/GLTexture2D.h"
 #include "graphics/gl/SDLGLDevice.h"
@@ -25,8 +26,9 @@
 
 namespace Nimbrel::Testing {
 
-class GLSLTestSemanticMap : public Graphics::SemanticMap {
+class GLSLTestSemanticMap : public Graphics::GLSemanticMap {
 public:
+    using GLSemanticMap::GLSemanticMap;
     std::string names[16];
 };
 
@@ -92,7 +94,7 @@ private:
 
 class GLSLTestProgram : public Graphics::GLProgram {
 public:
-    GLSLTestProgram(Graphics::GLDevice* device, unsigned int name) : device(device), name(name) {}
+    GLSLTestProgram(Graphics::GLDevice* device, unsigned int name) : GLProgram(device), device(device), name(name) {}
     ~GLSLTestProgram() override
     {
         for (auto& entry : parameters)
@@ -179,7 +181,7 @@ public:
     }
     Graphics::SemanticMap* CreateSemanticMap(const String* names) override
     {
-        auto* map = new GLSLTestSemanticMap();
+        auto* map = new GLSLTestSemanticMap(device);
         for (int i = 0; i < 16; ++i)
             map->names[i] = names[i].CStr();
         return map;
@@ -208,11 +210,12 @@ struct GLTestDevice {
     Managed<Graphics::SDLGLDevice> device;
     GLSLTestShadingContext* shading = nullptr;
 
-    explicit GLTestDevice(int width = 32, int height = 32, int format = 1, int samples = 0)
+    explicit GLTestDevice(int width = 32, int height = 32, int format = 1, int samples = 0, bool fullScreen = false)
     {
         HoldSDLVideo();
         window.Set(Window::Create(width, height, "GLTestDevice", true));
-        device.Set(new Graphics::SDLGLDevice(window.Get(), static_cast<Graphics::DepthStencilFormat>(format), samples, false));
+        device.Set(new Graphics::SDLGLDevice(window.Get(), static_cast<Graphics::DepthStencilFormat>(format), samples,
+                                             fullScreen));
         shading = new GLSLTestShadingContext(device.Get());
         device->SetShadingContext(shading);
         device->InstallDefaultState();

@@ -70,7 +70,7 @@ std::string InfoLog(GLuint object, PFNGLGETSHADERIVPROC getValue, PFNGLGETSHADER
 }  // namespace CGNimbrelProgramDetail
 
 CGNimbrelProgram::CGNimbrelProgram(CGShadingContext* context, CGShader* vertexShader, CGShader* pixelShader)
-    : context(context)
+    : GLProgram(context->GetDevice()), context(context)
 {
     if (!vertexShader || vertexShader->GetType() != ShaderTypeVertex)
         throw Exception("CreateProgram(): The vertex shader is missing or not a vertex shader");

@@ -45,8 +45,6 @@ GLenum BindingOf(GLenum target)
     switch (target) {
     case GL_TEXTURE_CUBE_MAP:
         return GL_TEXTURE_BINDING_CUBE_MAP;
-    case GL_TEXTURE_RECTANGLE:
-        return GL_TEXTURE_BINDING_RECTANGLE;
     default:
         return GL_TEXTURE_BINDING_2D;
     }

@@ -5,16 +5,16 @@
 // input layout feeds for the slot.
 
 #include "core/String.h"
-#include "graphics/SemanticMap.h"
+#include "graphics/gl/GLSemanticMap.h"
 
 namespace Nimbrel::Graphics {
 
-class CGSemanticMap : public SemanticMap {
+class CGSemanticMap : public GLSemanticMap {
 public:
     static constexpr int NameCount = 16;
 
     // Copies the 16 names.
-    explicit CGSemanticMap(const String* names)
+    CGSemanticMap(GLDevice* device, const String* names) : GLSemanticMap(device)
     {
         for (int i = 0; i < NameCount; ++i)
             this->names[i] = names[i];

@@ -91,7 +91,7 @@ SemanticMap* CGShadingContext::CreateSemanticMap(const String* names)
 {
     if (!names)
         throw Exception("CreateSemanticMap(): No names given");
-    return new CGSemanticMap(names);
+    return new CGSemanticMap(device, names);
 }
 
 void CGShadingContext::EnableAttribute(int index, int components, unsigned int type, int stride, bool normalized,

@@ -115,9 +115,20 @@ GLVertexBuffer::GLVertexBuffer(GLDevice* device, BufferMode mode, int size, int 
 {
 }
 
+GLVertexBuffer::~GLVertexBuffer()
+{
+    // Before the store goes: the device may still disable attributes that read from it.
+    store.GetDevice()->OnVertexBufferDestroyed(this);
+}
+
 GLIndexBuffer::GLIndexBuffer(GLDevice* device, BufferMode mode, int size, int indexSize)
     : store(device, GL_ELEMENT_ARRAY_BUFFER, mode, size), indexType(indexSize == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT)
 {
+}
+
+GLIndexBuffer::~GLIndexBuffer()
+{
+    store.GetDevice()->OnIndexBufferDestroyed(this);
 }
 
 }  // namespace Nimbrel::Graphics

@@ -4,7 +4,8 @@
 // The store is made at creation with undefined contents. SetData with offset 0 re-specifies
 // the whole store (and records the new size); with another offset it replaces a range, which
 // must lie inside the store. Lock maps the whole store. A locked buffer that is destroyed is
-// unmapped first: destruction never throws.
+// unmapped first: destruction never throws. A destroyed buffer tells its device, which empties
+// every stream slot (or the index-buffer slot) that held it.
 
 #include "graphics/Buffer.h"
 
@@ -28,6 +29,7 @@ public:
     void Unlock();
     int GetSize() const { return size; }
     unsigned int GetName() const { return name; }
+    GLDevice* GetDevice() const { return device; }
     // Binds the buffer to its target.
     void Bind();
 
@@ -43,6 +45,7 @@ private:
 class GLVertexBuffer : public VertexBuffer {
 public:
     GLVertexBuffer(GLDevice* device, BufferMode mode, int size, int stride);
+    ~GLVertexBuffer() override;
 
     void SetData(const void* data, int offset, int size) override { store.SetData(data, offset, size); }
     void* Lock(LockMode mode, int offset, int) override { return store.Lock(mode, offset); }
@@ -62,6 +65,7 @@ class GLIndexBuffer : public IndexBuffer {
 public:
     // indexSize 2 gives 16-bit indices, any other value 32-bit.
     GLIndexBuffer(GLDevice* device, BufferMode mode, int size, int indexSize);
+    ~GLIndexBuffer() override;
 
     void SetData(const void* data, int offset, int size) override { store.SetData(data, offset, size); }
     void* Lock(LockMode mode, int offset, int) override { return store.Lock(mode, offset); }

@@ -6,6 +6,7 @@
 #include "graphics/gl/GLInputLayout.h"
 #include "graphics/gl/GLProgram.h"
 #include "graphics/gl/GLSamplerState.h"
+#include "graphics/gl/GLSemanticMap.h"
 #include "graphics/gl/GLShadingContext.h"
 #include "graphics/gl/GLStateObjects.h"
 #include "graphics/gl/GLSurface.h"
@@ -92,6 +93,15 @@ void GLDevice::InitializeState(int width, int height)
     const Rect whole{0, 0, width, height};
     SetViewports(1, &whole);
     SetScissorRects(1, &whole);
+}
+
+void GLDevice::SetBackBufferSize(int width, int height)
+{
+    if (!backBuffer || (width == backBuffer->GetWidth() && height == backBuffer->GetHeight()))
+        return;
+    backBuffer->SetBackBufferSize(width, height);
+    viewportDirty = true;
+    scissorDirty = true;
 }
 
 void GLDevice::ReleaseDeviceObjects()
@@ -352,7 +362,8 @@ void GLDevice::SetInputLayout(InputLayout* layout)
 
 void GLDevice::SetSemanticMap(SemanticMap* map)
 {
-    currentSemanticMap = map;
+    currentSemanticMap =
+        GLDeviceDetail::Own<GLSemanticMap>(map, "SetSemanticMap(): The semantic map was not made by this backend");
 }
 
 BlendState* GLDevice::GetBlendState()
@@ -672,6 +683,8 @@ void GLDevice::BindBackBuffer()
     gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
     const Rect whole{0, 0, backBuffer->GetWidth(), backBuffer->GetHeight()};
     SetViewports(1, &whole);
+    // The scissor rectangle was converted with the height of the target before.
+    scissorDirty = true;
 }
 
 unsigned int GLDevice::CreateFramebufferObject(const FramebufferSetup& setup)
@@ -810,6 +823,58 @@ void GLDevice::RestoreFramebuffer()
             name = found->second;
     }
     gl.BindFramebuffer(GL_FRAMEBUFFER, name);
+}
+
+void GLDevice::OnInputLayoutDestroyed(GLInputLayout* layout)
+{
+    if (currentLayout == layout)
+        currentLayout = nullptr;
+    if (appliedLayout == layout) {
+        MakeCurrent();
+        ForgetAppliedLayout();
+    }
+}
+
+void GLDevice::OnVertexBufferDestroyed(VertexBuffer* buffer)
+{
+    bool held = false;
+    for (VertexBuffer*& slot : vertexBuffers) {
+        if (slot == buffer) {
+            slot = nullptr;
+            held = true;
+        }
+    }
+    // The applied layout may point attributes at the buffer: it is applied again at the next
+    // draw, which then finds the empty stream.
+    if (held && appliedLayout) {
+        MakeCurrent();
+        ForgetAppliedLayout();
+    }
+}
+
+void GLDevice::OnIndexBufferDestroyed(IndexBuffer* buffer)
+{
+    if (indexBuffer == buffer)
+        indexBuffer = nullptr;
+}
+
+void GLDevice::OnProgramDestroyed(GLProgram* program)
+{
+    if (currentProgram == program)
+        currentProgram = nullptr;
+    if (boundProgram == program)
+        boundProgram = nullptr;
+}
+
+void GLDevice::OnSemanticMapDestroyed(GLSemanticMap* map)
+{
+    if (currentSemanticMap == map)
+        currentSemanticMap = nullptr;
+    if (appliedSemanticMap == map) {
+        appliedSemanticMap = nullptr;
+        if (shadingContext)
+            shadingContext->SetSemanticMap(nullptr);
+    }
 }
 
 void GLDevice::OnSurfaceDestroyed(GLSurface* surface)

@@ -7,7 +7,8 @@
 // just before a draw, touching only what differs (by identity) from what was applied last.
 // State objects are cached by descriptor, framebuffer objects by framebuffer setup; both live
 // as long as the device, except that the framebuffer objects of a surface go when the surface
-// does.
+// does. The device takes no reference to what is set on it; layouts, buffers, programs,
+// semantic maps and surfaces tell it when they go, and it forgets them.
 //
 // Several devices may live in one process; each OpenGL call is preceded by MakeCurrent(), which
 // switches the context only when another device's context is current. Every OpenGL call goes
@@ -16,6 +17,7 @@
 #include "graphics/Device.h"
 #include "graphics/FramebufferSetup.h"
 #include "graphics/gl/GLFunctions.h"
+#include "graphics/gl/GLSemanticMap.h"
 #include "graphics/gl/GLShadingContext.h"
 
 #include <map>
@@ -117,6 +119,13 @@ public:
     // A surface is going away: its cached framebuffer objects are deleted, and a setup that
     // used it falls back to the back buffer.
     void OnSurfaceDestroyed(GLSurface* surface);
+    // A layout, buffer, program or semantic map is going away: the device stops holding it as current or
+    // applied (an applied layout's attributes are disabled), so nothing reaches it later.
+    void OnInputLayoutDestroyed(GLInputLayout* layout);
+    void OnVertexBufferDestroyed(VertexBuffer* buffer);
+    void OnIndexBufferDestroyed(IndexBuffer* buffer);
+    void OnProgramDestroyed(GLProgram* program);
+    void OnSemanticMapDestroyed(GLSemanticMap* map);
     // The largest texture and renderbuffer edge of the context.
     int GetMaxTextureSize() const { return maxTextureSize; }
 
@@ -126,8 +135,12 @@ protected:
     // Resolves the entry points of the current context; throws "The following extensions
     // were not detected: ..." when one is missing.
     void LoadFunctions(GLFunctions::Resolver resolve) { gl.Load(resolve); }
-    // Sets up the device state for a back buffer of the given size; the context is current.
+    // Sets up the device state for a back buffer of the given size (the drawable's, which the
+    // window system may make other than the window asked for); the context is current.
     void InitializeState(int width, int height);
+    // The window system resized the drawable: the back buffer takes the new size, and the
+    // viewport and scissor rectangles are converted with its height again.
+    void SetBackBufferSize(int width, int height);
     // Deletes every OpenGL object the device owns; the derived class calls it while the
     // context still exists.
     void ReleaseDeviceObjects();
@@ -182,8 +195,8 @@ private:
     GLDepthStencilState* appliedDepthStencil = nullptr;
     GLRasterizerState* currentRasterizer = nullptr;
     GLRasterizerState* appliedRasterizer = nullptr;
-    SemanticMap* currentSemanticMap = nullptr;
-    SemanticMap* appliedSemanticMap = nullptr;
+    GLSemanticMap* currentSemanticMap = nullptr;
+    GLSemanticMap* appliedSemanticMap = nullptr;
     GLInputLayout* currentLayout = nullptr;
     GLInputLayout* appliedLayout = nullptr;
 

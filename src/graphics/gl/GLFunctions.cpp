@@ -138,14 +138,11 @@ void GLFunctions::Resolve(Resolver resolve, int major, int minor, const std::str
 
     hasNVFloatBuffer = HasExtension(extensions, "GL_NV_float_buffer");
     hasFloatTextures = AtLeast(major, minor, 3, 0) || HasExtension(extensions, "GL_ARB_texture_float");
-    const bool hasRedTextures = AtLeast(major, minor, 3, 0) || HasExtension(extensions, "GL_ARB_texture_rg");
-    hasSingleChannelFloat = hasNVFloatBuffer || (hasFloatTextures && hasRedTextures);
+    hasRedTextures = AtLeast(major, minor, 3, 0) || HasExtension(extensions, "GL_ARB_texture_rg");
+    // One float channel on a 2D texture: red where the driver has red textures, luminance
+    // (which samples as red too) where it has only the float formats.
+    hasSingleChannelFloat = hasFloatTextures;
     hasS3TC = HasExtension(extensions, "GL_EXT_texture_compression_s3tc");
-    hasTextureRectangle = AtLeast(major, minor, 3, 1) || HasExtension(extensions, "GL_ARB_texture_rectangle") ||
-                          HasExtension(extensions, "GL_EXT_texture_rectangle") ||
-                          HasExtension(extensions, "GL_NV_texture_rectangle");
-    if (hasSingleChannelFloat && !hasTextureRectangle)
-        hasSingleChannelFloat = false;
 
     if (!missing.empty())
         throw Exception(String("The following extensions were not detected: ") + missing.c_str());

@@ -148,10 +148,10 @@ struct GLFunctions {
     int minorVersion = 0;
     // Texture features decided from version and extensions.
     bool hasNVFloatBuffer = false;        // GL_NV_float_buffer
-    bool hasSingleChannelFloat = false;   // NV_float_buffer, or float red textures (3.0, ARB_texture_rg + ARB_texture_float)
+    bool hasSingleChannelFloat = false;   // one-channel float 2D textures (3.0, ARB_texture_float)
     bool hasFloatTextures = false;        // 3.0, ARB_texture_float
+    bool hasRedTextures = false;          // 3.0, ARB_texture_rg
     bool hasS3TC = false;                 // EXT_texture_compression_s3tc
-    bool hasTextureRectangle = false;     // 3.1, ARB/EXT/NV_texture_rectangle
 
     // Reads version and extensions from the current context and resolves every entry point.
     void Load(Resolver resolve);

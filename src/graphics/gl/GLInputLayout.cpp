@@ -32,6 +32,11 @@ GLInputLayout::GLInputLayout(GLDevice* owner, const InputElement* source, int el
     count = elementCount;
 }
 
+GLInputLayout::~GLInputLayout()
+{
+    device->OnInputLayoutDestroyed(this);
+}
+
 int GLInputLayout::GetElements(int maxCount, InputElement* out)
 {
     const int n = std::max(0, std::min(maxCount, count));

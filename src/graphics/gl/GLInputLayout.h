@@ -1,7 +1,8 @@
 #pragma once
 // GLInputLayout: the vertex attributes of a draw, each read from the vertex buffer the device
 // holds for its stream. The semantic index is the generic attribute index; the shading
-// context ties it to the shader's name for the semantic.
+// context ties it to the shader's name for the semantic. A destroyed layout tells its device,
+// so the device never applies or removes a layout that is gone.
 
 #include "graphics/InputLayout.h"
 
@@ -16,6 +17,8 @@ public:
     // Throws for more than 16 elements and for an element out of range ("Invalid data type
     // enum", a semantic or stream outside 0 to 15, 1 to 4 components, a negative offset).
     GLInputLayout(GLDevice* device, const InputElement* elements, int count);
+    // Tells the device, which forgets the layout as current and as applied.
+    ~GLInputLayout() override;
 
     int GetElements(int maxCount, InputElement* out) override;
 

@@ -18,11 +18,16 @@ GLPixelFormat GLPixelFormat::Translate(PixelFormat format, const GLFunctions& gl
     case PixelFormatFloatR32:
         if (!gl.hasSingleChannelFloat)
             throw Exception("Your OpenGL graphics driver does not support PixelFormatFloatR32 (NV_float_buffer required)");
-        // Both keep 32-bit floats, on a rectangle texture.
-        p.format = GL_RED;
-        p.internalFormat = gl.hasNVFloatBuffer ? GL_FLOAT_R32_NV : GL_R32F;
+        // A 2D texture, so that a sampler2D samples it; the data given is 32-bit floats either
+        // way, kept at the format's own precision.
+        if (gl.hasRedTextures) {
+            p.format = GL_RED;
+            p.internalFormat = format == PixelFormatFloatR16 ? GL_R16F : GL_R32F;
+        } else {
+            p.format = GL_LUMINANCE;
+            p.internalFormat = format == PixelFormatFloatR16 ? GL_LUMINANCE16F_ARB : GL_LUMINANCE32F_ARB;
+        }
         p.type = GL_FLOAT; p.components = 1; p.bytesPerUnit = 4;
-        p.target = GL_TEXTURE_RECTANGLE;
         break;
     case PixelFormatFloatR16G16B16A16:
         p.format = GL_RGBA; p.internalFormat = GL_RGBA16F; p.type = GL_FLOAT; p.components = 4; p.bytesPerUnit = 16;

@@ -118,6 +118,14 @@ GLSurface::~GLSurface()
     }
 }
 
+void GLSurface::SetBackBufferSize(int newWidth, int newHeight)
+{
+    if (kind != GLSurfaceBackBuffer)
+        throw Exception("GLSurface: Only the back buffer takes the size of the drawable");
+    width = newWidth;
+    height = newHeight;
+}
+
 void GLSurface::Attach(unsigned int framebufferTarget, unsigned int attachment)
 {
     GLFunctions& gl = device->GetGL();

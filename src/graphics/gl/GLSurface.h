@@ -22,7 +22,7 @@ enum GLSurfaceKind : int {
 
 class GLSurface : public Surface {
 public:
-    // A texture level (target GL_TEXTURE_2D or GL_TEXTURE_RECTANGLE) or a cube face level
+    // A texture level (target GL_TEXTURE_2D) or a cube face level
     // (target the face's GL_TEXTURE_CUBE_MAP_POSITIVE_X...).
     static GLSurface* CreateTextureLevel(GLDevice* device, GLSurfaceKind kind, unsigned int textureName,
                                          unsigned int target, int level, PixelFormat format, int width,
@@ -48,6 +48,8 @@ public:
     // The texture a level or face surface belongs to.
     Object* GetOwner() const { return owner; }
 
+    // For the device: the back buffer follows the size of the window's drawable.
+    void SetBackBufferSize(int newWidth, int newHeight);
     // Attaches the surface to the framebuffer bound to framebufferTarget at attachment.
     void Attach(unsigned int framebufferTarget, unsigned int attachment);
 

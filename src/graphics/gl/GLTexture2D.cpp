@@ -32,11 +32,9 @@ GLTexture2D::GLTexture2D(GLDevice* owner, int w, int h, PixelFormat pixelFormat,
     const GLuint remembered = BoundTexture2D(gl);
     gl.BindTexture(upload.target, name);
     upload.Upload(gl, upload.target, 0, width, height, nullptr);
-    if (upload.target == GL_TEXTURE_2D) {
-        gl.TexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, 1);
-        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    }
+    gl.TexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, 1);
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     gl.BindTexture(GL_TEXTURE_2D, remembered);
 }
 
@@ -58,14 +56,14 @@ void GLTexture2D::SetData(int level, const void* data, bool generateMipmaps)
         throw Exception("OpenGL implementation does not support SetData() on PixelFormatFloatR16G16B16A16 textures (yet)");
     if (renderable)
         throw Exception("SetData() not allowed on renderable textures");
-    if (level < 0 || level >= MaxLevels || (level > 0 && upload.target != GL_TEXTURE_2D))
+    if (level < 0 || level >= MaxLevels)
         throw Exception("Texture2D::SetData(): Level out of range");
     device->MakeCurrent();
     GLFunctions& gl = device->GetGL();
     const GLuint remembered = BoundTexture2D(gl);
     gl.BindTexture(upload.target, name);
     upload.Upload(gl, upload.target, level, std::max(1, width >> level), std::max(1, height >> level), data);
-    if (generateMipmaps && upload.target == GL_TEXTURE_2D)
+    if (generateMipmaps)
         gl.GenerateMipmap(upload.target);
     gl.TexParameteri(upload.target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     gl.TexParameteri(upload.target, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -74,8 +72,6 @@ void GLTexture2D::SetData(int level, const void* data, bool generateMipmaps)
 
 void GLTexture2D::GenerateMipmaps()
 {
-    if (upload.target != GL_TEXTURE_2D)
-        throw Exception("Texture2D::GenerateMipmaps(): Unsupported pixel format");
     device->MakeCurrent();
     GLFunctions& gl = device->GetGL();
     const GLuint remembered = GLTextureDetail::BoundTexture2D(gl);

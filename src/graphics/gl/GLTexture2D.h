@@ -27,8 +27,8 @@ public:
     int GetWidth() override { return width; }
     int GetHeight() override { return height; }
 
-    // For the shading context: the OpenGL texture name and its target (GL_TEXTURE_2D or
-    // GL_TEXTURE_RECTANGLE).
+    // For the shading context: the OpenGL texture name and its target (GL_TEXTURE_2D for
+    // every format).
     unsigned int GetTextureName() const { return name; }
     unsigned int GetTarget() const { return upload.target; }
     bool IsRenderable() const { return renderable; }

@@ -44,7 +44,10 @@ SDLGLDevice::SDLGLDevice(Window* engineWindow, DepthStencilFormat format, int sa
         // The new context is current in SDL; record it as this device's.
         MakeCurrent();
         LoadFunctions(SDL_GL_GetProcAddress);
-        InitializeState(window->GetWidth(), window->GetHeight());
+        int width = 0;
+        int height = 0;
+        SDL_GL_GetDrawableSize(window->GetSDLWindow(), &width, &height);
+        InitializeState(width, height);
     } catch (...) {
         // The window goes back to unrealised, so another device may be made for it.
         const bool hadContext = context != nullptr;
@@ -120,6 +123,11 @@ bool SDLGLDevice::Present()
             return false;
         DispatchWindowEvent(event);
     }
+    // The events may have resized the drawable.
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(window->GetSDLWindow(), &width, &height);
+    SetBackBufferSize(width, height);
     MakeCurrent();
     SDL_GL_SwapWindow(window->GetSDLWindow());
     if (windowHandle != 0 && GetLastClosedWindow() == windowHandle) {

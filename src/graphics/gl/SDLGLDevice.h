@@ -5,6 +5,10 @@
 // format, realises the SDLWindow with them (on X11 the visual is fixed when the window is
 // made), creates the context and makes it current. Present pumps SDL's events through the
 // window procedure and swaps the buffers.
+//
+// The back buffer has the size of the GL drawable as the window system gives it, which in
+// full screen or on a high-density display is not the size the window asked for; Present
+// follows the drawable when it changes.
 
 #include "graphics/gl/GLDevice.h"
 

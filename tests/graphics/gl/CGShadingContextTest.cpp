@@ -60,14 +60,6 @@ protected:
         device->SetRasterizerState(noCulling.Get());
     }
 
-    void TearDown() override
-    {
-        if (glDevice) {
-            device->SetInputLayout(nullptr);
-            device->SetVertexBuffer(0, nullptr);
-        }
-    }
-
     Managed<Shader> Compile(ShaderType type, const char* entry, const char* source)
     {
         return Managed<Shader>(device->CreateShader(type, false, entry, nullptr, source));
@@ -95,8 +87,6 @@ protected:
         device->SetProgram(program);
         device->SetPrimitiveType(PrimitiveTriangleStrip);
         device->Draw(0, 4);
-        device->SetInputLayout(nullptr);
-        device->SetVertexBuffer(0, nullptr);
     }
 
     // The program over the given clip-space rectangle (the whole screen by default), with
@@ -418,6 +408,33 @@ float4 psMain() : COLOR { return float4(tex2D(many[0], float2(0.5, 0.5)).r, tex2
     Clear();
     DrawQuad(wide.Get());
     ExpectColor(Pixel(32, 32), {255, 255, 0, 255}, 1, "elements 0 and 7 of ten");
+}
+
+TEST_F(CGShadingContextTest, OneChannelFloatTexturesAreSampledThroughASampler2D)
+{
+    Managed<Program> program = Link(R"(
+sampler2D values;
+void vsMain(float4 p : N_POSITION, out float4 o : POSITION) { o = p; }
+float4 psMain() : COLOR { return float4(tex2D(values, float2(0.25, 0.5)).r, tex2D(values, float2(0.75, 0.5)).r, 0, 1); }
+)");
+    // Drawn into a float target, so values outside 0 to 1 come back as they were.
+    Managed<Texture2D> target(device->CreateTexture2D(Size, Size, PixelFormatFloatR32G32B32A32, true));
+    Surface* colors[1] = {target->GetSurface(0)};
+    Managed<SamplerState> point = MakeSampler(FilterPoint);
+    for (PixelFormat format : {PixelFormatFloatR16, PixelFormatFloatR32}) {
+        Managed<Texture2D> values(device->CreateTexture2D(2, 1, format, false));
+        const float texels[2] = {2.5f, -0.75f};
+        values->SetData(0, texels, false);
+        program->GetParameter("values")->SetSampler(values.Get(), point.Get());
+        device->SetFramebuffer(1, colors, nullptr);
+        Clear();
+        DrawQuad(program.Get());
+        float rgba[4] = {};
+        glDevice->GetGL().ReadPixels(Size / 2, Size / 2, 1, 1, GL_RGBA, GL_FLOAT, rgba);
+        EXPECT_EQ(rgba[0], 2.5f) << "format " << format;
+        EXPECT_EQ(rgba[1], -0.75f) << "format " << format;
+        device->SetFramebuffer(0, nullptr, nullptr);
+    }
 }
 
 TEST_F(CGShadingContextTest, VaryingsMeetBySemanticWhateverTheirNamesAndWidths)

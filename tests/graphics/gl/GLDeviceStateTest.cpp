@@ -4,11 +4,15 @@
 #include "graphics/gl/GLDevice.h"
 
 #include "core/Managed.h"
+#include "platform/SDLWindow.h"
 #include "support/Expect.h"
 #include "support/GLCallCounter.h"
 #include "support/GLTestDevice.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 namespace gl_device_state_test {
 
@@ -283,6 +287,96 @@ TEST_F(GLDeviceStateTest, ScissorRectangleWaitsUntilTheTestIsOn)
     EXPECT_EQ(counter.Count("glScissor"), 1);
     EXPECT_EQ(device.ReadPixel(2, 2), Black);
     EXPECT_EQ(device.ReadPixel(28, 28), Blue);
+}
+
+TEST_F(GLDeviceStateTest, BackOnTheBackBufferTheScissorIsMeasuredInItsHeight)
+{
+    RasterizerStateDescriptor scissored;
+    scissored.scissorEnable = true;
+    Managed<RasterizerState> rasterizer(device->CreateRasterizerState(scissored));
+    device->SetRasterizerState(rasterizer.Get());
+    const Rect topLeft{0, 0, 8, 8};
+    device->SetScissorRects(1, &topLeft);
+    quad.Use(device.device.Get());
+    UseColor(0, 1, 0);
+
+    // Drawn on a target half the back buffer's height: the rectangle is converted with 16.
+    Managed<Surface> target(device->CreateSurface(16, 16, PixelFormatR8G8B8A8, 0));
+    Surface* colors[1] = {target.Get()};
+    device->SetFramebuffer(1, colors, nullptr);
+    device->Draw(0, 6);
+    EXPECT_EQ(device.ReadPixel(2, 2), Green);
+
+    for (Surface* back : {device->GetBackBuffer(), static_cast<Surface*>(nullptr)}) {
+        device->SetFramebuffer(1, colors, nullptr);
+        device->Draw(0, 6);
+        device->SetFramebuffer(back ? 1 : 0, &back, nullptr);
+        ClearTo(0, 0, 0);
+        device->Draw(0, 6);
+        EXPECT_EQ(device.ReadPixel(2, 2), Green);
+        EXPECT_EQ(device.ReadPixel(2, 20), Black);
+    }
+}
+
+TEST(GLDeviceBackBuffer, FullScreenTheBackBufferHasTheDrawablesSize)
+{
+    // Under Xvfb SDL gives a full-screen window the screen's size whatever size it asked for.
+    GLTestDevice device(32, 32, 1, 0, true);
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(static_cast<SDLWindow*>(device.window.Get())->GetSDLWindow(), &width, &height);
+    ASSERT_GT(width, 32);
+    EXPECT_EQ(device->GetBackBuffer()->GetWidth(), width);
+    EXPECT_EQ(device->GetBackBuffer()->GetHeight(), height);
+    Rect viewport;
+    device->GetViewports(1, &viewport);
+    EXPECT_EQ(viewport, (Rect{0, 0, width, height}));
+
+    // (Xvfb leaves the X window itself at the size asked for, so what is drawn there is
+    // judged on a resized window below.)
+}
+
+TEST(GLDeviceBackBuffer, AResizedDrawableResizesTheBackBufferAtPresent)
+{
+    GLTestDevice device(32, 32);
+    // A scissored draw over the top-left corner before the resize.
+    RasterizerStateDescriptor scissored;
+    scissored.scissorEnable = true;
+    Managed<RasterizerState> rasterizer(device->CreateRasterizerState(scissored));
+    device->SetRasterizerState(rasterizer.Get());
+    const Rect topLeft{0, 0, 8, 8};
+    device->SetScissorRects(1, &topLeft);
+    Managed<Program> program(Testing::MakeColorProgram(device.device.Get()));
+    FullScreenQuad quad(device.device.Get());
+    quad.Use(device.device.Get());
+    device->SetProgram(program.Get());
+    const float green[4] = {0, 1, 0, 1};
+    program->GetParameter("Color")->SetFloat4(1, green);
+    device->Draw(0, 6);
+
+    SDL_Window* window = static_cast<SDLWindow*>(device.window.Get())->GetSDLWindow();
+    SDL_SetWindowSize(window, 48, 40);
+    // The window system answers in its own time: present until the drawable has changed.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int width = 0;
+    int height = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        device->Present();
+        SDL_GL_GetDrawableSize(window, &width, &height);
+        if (width == 48 && height == 40 && device->GetBackBuffer()->GetHeight() == 40)
+            break;
+    }
+    ASSERT_EQ(width, 48);
+    EXPECT_EQ(device->GetBackBuffer()->GetWidth(), 48);
+    EXPECT_EQ(device->GetBackBuffer()->GetHeight(), 40);
+
+    // Viewport (still 32 by 32) and scissor are converted with the new height: both stay at
+    // the top left.
+    device->Clear(ClearColor | ClearDepth, 0, 0, 0, 1, 1, 0);
+    device->Draw(0, 6);
+    EXPECT_EQ(device.ReadPixel(2, 2), Green);
+    EXPECT_EQ(device.ReadPixel(2, 12), Black);
+    EXPECT_EQ(device.ReadPixel(12, 2), Black);
 }
 
 TEST_F(GLDeviceStateTest, ViewportAndScissorCountsBeyondOneThrowAndZeroTouchesNothing)

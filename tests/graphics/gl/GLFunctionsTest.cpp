@@ -63,9 +63,17 @@ TEST_F(GLFunctionsTest, AnOpenGL2ContextTakesTheFramebufferExtensionsUnderTheirS
     EXPECT_TRUE(asked.count("glUseProgram"));  // 2.0 core
     EXPECT_FALSE(asked.count("glBindFramebuffer"));
     EXPECT_TRUE(table.hasNVFloatBuffer);
-    EXPECT_TRUE(table.hasSingleChannelFloat);
+    // NV_float_buffer floats live on rectangle textures only, which no sampler2D reads.
+    EXPECT_FALSE(table.hasSingleChannelFloat);
     EXPECT_FALSE(table.hasFloatTextures);
     EXPECT_FALSE(table.hasS3TC);
+
+    // Float formats without red textures: one channel is luminance.
+    table.Resolve(FakeResolve, 2, 1,
+                  "GL_EXT_framebuffer_object GL_EXT_framebuffer_blit GL_EXT_framebuffer_multisample "
+                  "GL_ARB_draw_buffers GL_ARB_texture_float");
+    EXPECT_TRUE(table.hasSingleChannelFloat);
+    EXPECT_FALSE(table.hasRedTextures);
 }
 
 TEST_F(GLFunctionsTest, MissingFeaturesAndEntryPointsAreListedInOneMessage)
