@@ -204,11 +204,14 @@ void TranslateSDLEvent(const SDL_Event& event, Context& context)
         const int button = TranslateSDLMouseButton(event.button.button);
         if (button == 0)
             break;
-        const bool down = event.type == SDL_MOUSEBUTTONDOWN;
-        QueueMouse(context, button, event.button.x, event.button.y, 0,
-                   down ? MouseActionButtonDown : MouseActionButtonUp);
-        if (down && event.button.clicks == 2)
-            QueueMouse(context, button, event.button.x, event.button.y, 0, MouseActionDoubleClick);
+        // Presses pair up: the second, fourth, ... press of a quick series is a double-click
+        // in place of a button-down, so a double-click reads down, up, double-click, up.
+        int action = MouseActionButtonUp;
+        if (event.type == SDL_MOUSEBUTTONDOWN)
+            action = event.button.clicks >= 2 && event.button.clicks % 2 == 0
+                         ? MouseActionDoubleClick
+                         : MouseActionButtonDown;
+        QueueMouse(context, button, event.button.x, event.button.y, 0, action);
         break;
     }
     case SDL_MOUSEWHEEL: {

@@ -8,9 +8,10 @@
 // keypad and punctuation keys give their Windows virtual-key value; other keys are dropped.
 // Text input gives one character event per character; characters outside the engine's 8-bit
 // set (code points above 255) and control characters are dropped.
-// Mouse: SDL's left, middle, right buttons are 1, 4, 2; X1 and X2 are 8 and 16; a second
-// press in quick succession gives a button-down followed by a double-click event; wheel
-// deltas are 120 per notch; positions are client coordinates.
+// Mouse: SDL's left, middle, right buttons are 1, 4, 2; X1 and X2 are 8 and 16; the second
+// press of a double-click gives only a double-click event (down, up, double-click, up), and a
+// third press starts a new pair; wheel deltas are 120 per notch; positions are client
+// coordinates.
 
 #include <SDL.h>
 
