@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <string>
-#include <unistd.h>
 
 namespace cg_child_process_test {
 
@@ -89,7 +92,16 @@ TEST(CGChildProcessTest, AChildKilledBetweenCallsIsReplacedWithoutAFailure)
     ASSERT_TRUE(process.Call("a", 10).completed);
     pid_t child = process.GetChild();
     ASSERT_EQ(kill(child, SIGKILL), 0);
-    usleep(100000);
+    // Wait until it has ended, leaving it for the process object to collect (with SIGCHLD
+    // ignored the system collects it, and there is nothing left to wait for).
+    siginfo_t ended{};
+    int waited;
+    while ((waited = waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOWAIT)) < 0 && errno == EINTR) {
+    }
+    if (waited == 0)
+        EXPECT_EQ(ended.si_code, CLD_KILLED);
+    else
+        EXPECT_EQ(errno, ECHILD);
     CGChildProcess::Outcome outcome = process.Call("b", 10);
     ASSERT_TRUE(outcome.completed) << outcome.failure;
     EXPECT_EQ(outcome.output, "echo:b");
