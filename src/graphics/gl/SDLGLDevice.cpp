@@ -2,7 +2,7 @@
 
 #include "core/Exception.h"
 #include "platform/SDLWindow.h"
-#include "platform/WindowProcedure.h"
+#include "platform/SDLWindowProcedure.h"
 
 #include <SDL.h>
 
@@ -114,7 +114,7 @@ bool SDLGLDevice::Present()
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT)
             return false;
-        DispatchWindowEvent(event);
+        DispatchSDLWindowEvent(event);
     }
     MakeCurrent();
     SDL_GL_SwapWindow(window->GetSDLWindow());
