@@ -5,12 +5,18 @@
 // time of the process while the outlet runs (the waiting main thread takes next to none); the
 // counter "core_share" is that time over the track's playing time: the share of one core the
 // feeder needs to keep the music going.
+//
+// Second: how long an outlet takes to end while it plays on SDL's dummy driver with over a
+// second of audio queued: its destructor asks the feeder to stop and waits for it, which
+// should take about one poll of the feeder, not the time the queue lasts.
 #include "core/Managed.h"
 #include "io/Buffer.h"
 #include "platform/Sleep.h"
 #include "sound/Buffer.h"
 #include "sound/Device.h"
 #include "utils/BufferStream.h"
+#include "utils/audio/Clip.h"
+#include "utils/audio/ClipAudioStream.h"
 #include "utils/audio/Outlet.h"
 #include "utils/loaders/OggStream.h"
 
@@ -21,6 +27,8 @@
 #include <ctime>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -152,5 +160,25 @@ void FeederPlaysAThreeMinuteTrack(benchmark::State& state)
     state.counters["kbit_per_s"] = file.size() * 8.0 / 1000.0 / Seconds;
 }
 BENCHMARK(FeederPlaysAThreeMinuteTrack)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+void OutletEndsWhilePlaying(benchmark::State& state)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    Managed<Sound::Device> device(Sound::Device::Create(nullptr));
+    // Thirty seconds of 8000 Hz mono silence in chunks of 8192 frames: a chunk lasts a second.
+    const int frames = 8000 * 30;
+    Managed<Audio::Clip> clip(new Audio::Clip(frames * 2, 1, 16, 8000));
+    std::memset(clip->GetData(), 0, static_cast<size_t>(frames) * 2);
+    for (auto _ : state) {
+        Managed<Audio::ClipAudioStream> stream(clip->CreateStream());
+        auto* outlet = new Audio::Outlet(stream.Get(), device.Get(), 8192);
+        outlet->Play();
+        Sleep(50);
+        const auto start = std::chrono::steady_clock::now();
+        outlet->Release();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+BENCHMARK(OutletEndsWhilePlaying)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
 
 }  // namespace audio_bench

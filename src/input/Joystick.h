@@ -1,8 +1,13 @@
 #pragma once
 // Joystick: a game controller read by polling, once per main-loop pass.
 //
-// Update() reads the device; the getters return what the last successful Update read. Axes
-// run from -1 to 1. Indices at or past the counts read as false and 0.0.
+// Update() reads the device; the getters return what the last successful Update read.
+//
+// Axis slots: 0 … 7 are X, Y, Z, rotation X, rotation Y, rotation Z and two sliders, from -1
+// to 1 (0 for an axis the device lacks); 8 … 11 are the point-of-view hats, in hundredths of
+// a degree clockwise from north, or 4294967295 (as a float) when centred or missing.
+// GetAxisCount() counts the device's axes, not its hats; GetAxis() reads every slot.
+// Buttons and slots outside these ranges read as false and 0.0.
 
 #include "core/Object.h"
 
@@ -10,6 +15,10 @@ namespace Nimbrel::Input {
 
 class Joystick : public Object {
 public:
+    static constexpr int AxisSlots = 12;
+    static constexpr int FirstHatSlot = 8;
+    static constexpr int HatSlots = 4;
+
     ~Joystick() override = default;
     virtual int GetButtonCount() = 0;
     virtual int GetAxisCount() = 0;

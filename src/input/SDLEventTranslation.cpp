@@ -204,11 +204,14 @@ void TranslateSDLEvent(const SDL_Event& event, Context& context)
         const int button = TranslateSDLMouseButton(event.button.button);
         if (button == 0)
             break;
-        const bool down = event.type == SDL_MOUSEBUTTONDOWN;
-        QueueMouse(context, button, event.button.x, event.button.y, 0,
-                   down ? MouseActionButtonDown : MouseActionButtonUp);
-        if (down && event.button.clicks == 2)
-            QueueMouse(context, button, event.button.x, event.button.y, 0, MouseActionDoubleClick);
+        // Presses pair up: the second, fourth, ... press of a quick series is a double-click
+        // in place of a button-down, so a double-click reads down, up, double-click, up.
+        int action = MouseActionButtonUp;
+        if (event.type == SDL_MOUSEBUTTONDOWN)
+            action = event.button.clicks >= 2 && event.button.clicks % 2 == 0
+                         ? MouseActionDoubleClick
+                         : MouseActionButtonDown;
+        QueueMouse(context, button, event.button.x, event.button.y, 0, action);
         break;
     }
     case SDL_MOUSEWHEEL: {
@@ -247,10 +250,29 @@ float ScaleSDLAxis(int value)
     return std::clamp(static_cast<float>(value) / 32768.0f, -1.0f, 1.0f);
 }
 
+uint32_t TranslateSDLHat(uint8_t hat)
+{
+    const bool up = (hat & SDL_HAT_UP) && !(hat & SDL_HAT_DOWN);
+    const bool down = (hat & SDL_HAT_DOWN) && !(hat & SDL_HAT_UP);
+    const bool right = (hat & SDL_HAT_RIGHT) && !(hat & SDL_HAT_LEFT);
+    const bool left = (hat & SDL_HAT_LEFT) && !(hat & SDL_HAT_RIGHT);
+    if (up)
+        return right ? 4500 : left ? 31500 : 0;
+    if (down)
+        return right ? 13500 : left ? 22500 : 18000;
+    if (right)
+        return 9000;
+    if (left)
+        return 27000;
+    return HatCentred;
+}
+
 void TranslateControllerState(const int16_t sdlAxes[SDL_CONTROLLER_AXIS_MAX],
                               const uint8_t sdlButtons[SDL_CONTROLLER_BUTTON_MAX],
-                              float axes[ControllerAxisCount], bool buttons[ControllerButtonCount])
+                              float axes[Joystick::AxisSlots], bool buttons[ControllerButtonCount])
 {
+    std::fill(axes, axes + Joystick::FirstHatSlot, 0.0f);
+    std::fill(axes + Joystick::FirstHatSlot, axes + Joystick::AxisSlots, static_cast<float>(HatCentred));
     axes[0] = ScaleSDLAxis(sdlAxes[SDL_CONTROLLER_AXIS_LEFTX]);
     axes[1] = ScaleSDLAxis(sdlAxes[SDL_CONTROLLER_AXIS_LEFTY]);
     axes[2] = ScaleSDLAxis(sdlAxes[SDL_CONTROLLER_AXIS_TRIGGERLEFT] -
@@ -272,6 +294,17 @@ void TranslateControllerState(const int16_t sdlAxes[SDL_CONTROLLER_AXIS_MAX],
     };
     for (int i = 0; i < ControllerButtonCount; ++i)
         buttons[i] = sdlButtons[order[i]] != 0;
+
+    uint8_t dpad = SDL_HAT_CENTERED;
+    if (sdlButtons[SDL_CONTROLLER_BUTTON_DPAD_UP])
+        dpad |= SDL_HAT_UP;
+    if (sdlButtons[SDL_CONTROLLER_BUTTON_DPAD_RIGHT])
+        dpad |= SDL_HAT_RIGHT;
+    if (sdlButtons[SDL_CONTROLLER_BUTTON_DPAD_DOWN])
+        dpad |= SDL_HAT_DOWN;
+    if (sdlButtons[SDL_CONTROLLER_BUTTON_DPAD_LEFT])
+        dpad |= SDL_HAT_LEFT;
+    axes[Joystick::FirstHatSlot] = static_cast<float>(TranslateSDLHat(dpad));
 }
 
 }  // namespace Nimbrel::Input

@@ -4,7 +4,7 @@
 #include "input/SDLKeyboard.h"
 #include "input/SDLMouse.h"
 #include "platform/Window.h"
-#include "platform/WindowProcedure.h"
+#include "platform/SDLWindowProcedure.h"
 
 #include <SDL.h>
 

@@ -1,6 +1,7 @@
 #include "input/SDLJoystick.h"
 
 #include "core/Exception.h"
+#include "input/LinuxJoystickAxes.h"
 #include "input/SDLEventTranslation.h"
 
 #include <SDL.h>
@@ -16,15 +17,26 @@ SDLJoystick::SDLJoystick(int deviceIndex)
         if (!controller)
             throw Exception(String("Unable to open game controller: ") + SDL_GetError());
         joystick = SDL_GameControllerGetJoystick(controller);
-        axes.assign(ControllerAxisCount, 0.0f);
+        axisCount = ControllerAxisCount;
         buttons.assign(ControllerButtonCount, false);
     } else {
         joystick = SDL_JoystickOpen(deviceIndex);
         if (!joystick)
             throw Exception(String("Unable to open joystick: ") + SDL_GetError());
-        axes.assign(std::clamp(SDL_JoystickNumAxes(joystick), 0, 64), 0.0f);
+        const int sdlAxes = std::clamp(SDL_JoystickNumAxes(joystick), 0, 64);
+        uint64_t codes = 0;
+        // The codes name SDL's axes only when SDL counted the same axes.
+        const bool named = ReadEventAxisCodes(SDL_JoystickPath(joystick), &codes) && CountEventAxes(codes) == sdlAxes;
+        for (int a = 0; a < sdlAxes; ++a) {
+            const int slot = named ? EventAxisSlot(codes, a) : a < FirstHatSlot ? a : -1;
+            axisSlots.push_back(slot);
+            if (slot >= 0)
+                ++axisCount;
+        }
+        hatCount = std::clamp(SDL_JoystickNumHats(joystick), 0, HatSlots);
         buttons.assign(std::clamp(SDL_JoystickNumButtons(joystick), 0, 128), false);
     }
+    std::fill(axes + FirstHatSlot, axes + AxisSlots, static_cast<float>(HatCentred));
 }
 
 SDLJoystick::~SDLJoystick()
@@ -42,7 +54,7 @@ bool SDLJoystick::GetButton(int index)
 
 float SDLJoystick::GetAxis(int index)
 {
-    return index >= 0 && index < GetAxisCount() ? axes[index] : 0.0f;
+    return index >= 0 && index < AxisSlots ? axes[index] : 0.0f;
 }
 
 int SDLJoystick::Update()
@@ -57,15 +69,16 @@ int SDLJoystick::Update()
             sdlAxes[a] = SDL_GameControllerGetAxis(controller, static_cast<SDL_GameControllerAxis>(a));
         for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b)
             sdlButtons[b] = SDL_GameControllerGetButton(controller, static_cast<SDL_GameControllerButton>(b));
-        float padAxes[ControllerAxisCount];
         bool padButtons[ControllerButtonCount];
-        TranslateControllerState(sdlAxes, sdlButtons, padAxes, padButtons);
-        std::copy(padAxes, padAxes + ControllerAxisCount, axes.begin());
+        TranslateControllerState(sdlAxes, sdlButtons, axes, padButtons);
         std::copy(padButtons, padButtons + ControllerButtonCount, buttons.begin());
         return 0;
     }
-    for (int a = 0; a < GetAxisCount(); ++a)
-        axes[a] = ScaleSDLAxis(SDL_JoystickGetAxis(joystick, a));
+    for (size_t a = 0; a < axisSlots.size(); ++a)
+        if (axisSlots[a] >= 0)
+            axes[axisSlots[a]] = ScaleSDLAxis(SDL_JoystickGetAxis(joystick, static_cast<int>(a)));
+    for (int h = 0; h < hatCount; ++h)
+        axes[FirstHatSlot + h] = static_cast<float>(TranslateSDLHat(SDL_JoystickGetHat(joystick, h)));
     for (int b = 0; b < GetButtonCount(); ++b)
         buttons[b] = SDL_JoystickGetButton(joystick, b) != 0;
     return 0;

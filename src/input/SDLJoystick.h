@@ -1,7 +1,10 @@
 #pragma once
-// Joystick on SDL. A device SDL knows as a game controller is read in the engine's game-pad
-// layout (see SDLEventTranslation.h); any other joystick keeps SDL's axis and button order,
-// up to 64 axes and 128 buttons.
+// Joystick on SDL, in the axis slots of Joystick.h. A device SDL knows as a game controller is
+// read in the engine's game-pad layout (see SDLEventTranslation.h), its D-pad as hat 0. Any
+// other joystick puts its axes in the slots their Linux axis codes name (LinuxJoystickAxes.h)
+// when it is an event device that can be asked, and otherwise its first eight axes in SDL's
+// order, which follows the same codes; its first four hats go to slots 8 … 11, and up to 128
+// buttons are read.
 
 #include "input/Joystick.h"
 
@@ -22,7 +25,7 @@ public:
     bool IsGamePad() const { return controller != nullptr; }
 
     int GetButtonCount() override { return static_cast<int>(buttons.size()); }
-    int GetAxisCount() override { return static_cast<int>(axes.size()); }
+    int GetAxisCount() override { return axisCount; }
     bool GetButton(int index) override;
     float GetAxis(int index) override;
     int Update() override;
@@ -31,7 +34,10 @@ private:
     _SDL_GameController* controller = nullptr;
     _SDL_Joystick* joystick = nullptr;
     std::vector<bool> buttons;
-    std::vector<float> axes;
+    std::vector<int> axisSlots;  // the slot of each SDL axis, -1 for none
+    float axes[AxisSlots] = {};
+    int axisCount = 0;
+    int hatCount = 0;
 };
 
 }  // namespace Nimbrel::Input

@@ -22,8 +22,9 @@ PosixThread::~PosixThread()
 
 bool PosixThread::Start()
 {
-    if (thread.joinable())
+    if (started)
         return false;
+    started = true;
     thread = std::thread([this] {
         procedure(argument);
         std::lock_guard<std::mutex> guard(lock);
@@ -40,7 +41,7 @@ bool PosixThread::Suspend()
 
 bool PosixThread::Resume()
 {
-    if (!thread.joinable() && !finished)
+    if (!started)
         return Start();
     return true;
 }

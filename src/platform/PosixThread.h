@@ -28,6 +28,8 @@ private:
     std::mutex lock;
     std::condition_variable ended;
     bool finished = false;
+    // Set by the first Start for good: a thread runs its procedure at most once.
+    bool started = false;
 };
 
 }  // namespace Nimbrel

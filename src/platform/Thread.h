@@ -19,7 +19,7 @@ public:
     static Thread* Create(Procedure procedure, void* argument);
 
     ~Thread() override = default;
-    // Lets the thread run. False when it was already started.
+    // Lets the thread run. False when it was already started, running or done.
     virtual bool Start() = 0;
     virtual bool Suspend() = 0;
     // Lets a thread that was never started run; true when the thread is (now) running or done.

@@ -177,9 +177,13 @@ TEST(SDLEventTranslationTest, MouseEventsCarryEngineButtonsAndClientPositions)
         {"extra buttons",
          {Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_X1, 0, 0), Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_X2, 0, 0)},
          {{8, 0, 0, 0, 0, 0, 1}, {16, 0, 0, 0, 0, 0, 2}}},
-        {"second press of a double click",
-         {Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 6, 2)},
-         {{1, 5, 6, 0, 0, 0, 1}, {1, 5, 6, 0, 0, 0, 3}}},
+        {"double click: the second press is only a double click",
+         {Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 6, 1), Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 5, 6, 1),
+          Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 6, 2), Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 5, 6, 2)},
+         {{1, 5, 6, 0, 0, 0, 1}, {1, 5, 6, 0, 0, 0, 2}, {1, 5, 6, 0, 0, 0, 3}, {1, 5, 6, 0, 0, 0, 2}}},
+        {"third and fourth presses pair up again",
+         {Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 0, 0, 3), Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 0, 0, 4)},
+         {{2, 0, 0, 0, 0, 0, 1}, {2, 0, 0, 0, 0, 0, 3}}},
         {"unknown button", {Button(SDL_MOUSEBUTTONDOWN, 9, 5, 6)}, {}},
         {"move with left and middle held",
          {Motion(SDL_BUTTON_LMASK | SDL_BUTTON_MMASK, 100, 200)},
@@ -235,11 +239,15 @@ TEST(SDLEventTranslationTest, ControllerReadingsTakeTheGamePadLayout)
     };
     const uint8_t noButtons[SDL_CONTROLLER_BUTTON_MAX] = {};
     for (const Case& c : cases) {
-        float axes[ControllerAxisCount];
+        float axes[Joystick::AxisSlots];
         bool buttons[ControllerButtonCount];
         TranslateControllerState(c.sdlAxes, noButtons, axes, buttons);
         for (int i = 0; i < ControllerAxisCount; ++i)
             EXPECT_FLOAT_EQ(axes[i], c.axes[i]) << c.what << ", axis " << i;
+        for (int i = ControllerAxisCount; i < Joystick::FirstHatSlot; ++i)
+            EXPECT_EQ(axes[i], 0.0f) << c.what << ", axis " << i;
+        for (int i = Joystick::FirstHatSlot; i < Joystick::AxisSlots; ++i)
+            EXPECT_EQ(axes[i], 4294967295.0f) << c.what << ", hat slot " << i;
         for (bool button : buttons)
             EXPECT_FALSE(button) << c.what;
     }
@@ -255,20 +263,64 @@ TEST(SDLEventTranslationTest, ControllerReadingsTakeTheGamePadLayout)
     for (int b = 0; b < ControllerButtonCount; ++b) {
         uint8_t sdlButtons[SDL_CONTROLLER_BUTTON_MAX] = {};
         sdlButtons[order[b]] = 1;
-        float axes[ControllerAxisCount];
+        float axes[Joystick::AxisSlots];
         bool buttons[ControllerButtonCount];
         TranslateControllerState(rest, sdlButtons, axes, buttons);
         for (int i = 0; i < ControllerButtonCount; ++i)
             EXPECT_EQ(buttons[i], i == b) << "SDL button " << order[b] << ", engine button " << i;
     }
-    // The d-pad and the guide button have no place in the layout.
-    uint8_t others[SDL_CONTROLLER_BUTTON_MAX] = {};
-    others[SDL_CONTROLLER_BUTTON_GUIDE] = others[SDL_CONTROLLER_BUTTON_DPAD_UP] = 1;
-    float axes[ControllerAxisCount];
-    bool buttons[ControllerButtonCount];
-    TranslateControllerState(rest, others, axes, buttons);
-    for (bool button : buttons)
-        EXPECT_FALSE(button);
+    // The D-pad is hat 0 and no button; the guide button has no place in the layout.
+    struct DPad {
+        std::vector<SDL_GameControllerButton> held;
+        float hat;
+    };
+    const DPad pads[] = {
+        {{}, 4294967295.0f},
+        {{SDL_CONTROLLER_BUTTON_GUIDE}, 4294967295.0f},
+        {{SDL_CONTROLLER_BUTTON_DPAD_UP}, 0.0f},
+        {{SDL_CONTROLLER_BUTTON_DPAD_RIGHT}, 9000.0f},
+        {{SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_DPAD_LEFT}, 22500.0f},
+        {{SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_LEFT}, 31500.0f},
+    };
+    for (const DPad& pad : pads) {
+        uint8_t sdlButtons[SDL_CONTROLLER_BUTTON_MAX] = {};
+        for (SDL_GameControllerButton b : pad.held)
+            sdlButtons[b] = 1;
+        float axes[Joystick::AxisSlots];
+        bool buttons[ControllerButtonCount];
+        TranslateControllerState(rest, sdlButtons, axes, buttons);
+        EXPECT_EQ(axes[Joystick::FirstHatSlot], pad.hat) << pad.held.size() << " held";
+        for (int i = Joystick::FirstHatSlot + 1; i < Joystick::AxisSlots; ++i)
+            EXPECT_EQ(axes[i], 4294967295.0f);
+        for (bool button : buttons)
+            EXPECT_FALSE(button);
+    }
+}
+
+TEST(SDLEventTranslationTest, HatsReadInHundredthsOfADegreeClockwiseFromNorth)
+{
+    struct Case {
+        uint8_t sdl;
+        uint32_t hundredths;
+    };
+    const Case cases[] = {
+        {SDL_HAT_CENTERED, 4294967295u},
+        {SDL_HAT_UP, 0},
+        {SDL_HAT_RIGHTUP, 4500},
+        {SDL_HAT_RIGHT, 9000},
+        {SDL_HAT_RIGHTDOWN, 13500},
+        {SDL_HAT_DOWN, 18000},
+        {SDL_HAT_LEFTDOWN, 22500},
+        {SDL_HAT_LEFT, 27000},
+        {SDL_HAT_LEFTUP, 31500},
+        // Opposite directions cancel out.
+        {SDL_HAT_UP | SDL_HAT_DOWN, 4294967295u},
+        {SDL_HAT_UP | SDL_HAT_DOWN | SDL_HAT_LEFT, 27000},
+        {SDL_HAT_LEFT | SDL_HAT_RIGHT | SDL_HAT_DOWN, 18000},
+        {SDL_HAT_UP | SDL_HAT_DOWN | SDL_HAT_LEFT | SDL_HAT_RIGHT, 4294967295u},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TranslateSDLHat(c.sdl), c.hundredths) << "SDL hat " << int(c.sdl);
 }
 
 }  // namespace sdl_event_translation_test

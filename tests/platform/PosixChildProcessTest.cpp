@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <string>
 
 namespace child_process_test {
 
@@ -92,9 +94,16 @@ TEST(PosixChildProcessTest, AChildKilledBetweenCallsIsReplacedWithoutAFailure)
     ASSERT_TRUE(process->Call("a", 10).completed);
     pid_t child = process->GetChild();
     ASSERT_EQ(kill(child, SIGKILL), 0);
-    // Until it has died, without reaping it: that stays the owner's job.
-    siginfo_t info = {};
-    ASSERT_EQ(waitid(P_PID, id_t(child), &info, WEXITED | WNOWAIT), 0);
+    // Wait until it has ended, leaving it for the process object to collect (with SIGCHLD
+    // ignored the system collects it, and there is nothing left to wait for).
+    siginfo_t ended{};
+    int waited;
+    while ((waited = waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOWAIT)) < 0 && errno == EINTR) {
+    }
+    if (waited == 0)
+        EXPECT_EQ(ended.si_code, CLD_KILLED);
+    else
+        EXPECT_EQ(errno, ECHILD);
     ChildProcess::Outcome outcome = process->Call("b", 10);
     ASSERT_TRUE(outcome.completed) << outcome.failure;
     EXPECT_EQ(outcome.output, "echo:b");

@@ -51,7 +51,10 @@ TEST(ThreadTest, StartRunsTheProcedureOnce)
     EXPECT_FALSE(thread->Start());
     EXPECT_TRUE(thread->Wait(-1));
     EXPECT_TRUE(thread->Wait(0));
+    // Done is not the same as never started: neither call runs the procedure again.
+    EXPECT_FALSE(thread->Start());
     EXPECT_TRUE(thread->Resume());
+    EXPECT_TRUE(thread->Wait(-1));
     EXPECT_EQ(gate.runs, 1);
 }
 

@@ -5,6 +5,7 @@
 
 #include "graphics/gl/GL2CGDeviceFactory.h"
 #include "input/KeyCodes.h"
+#include "platform/Clock.h"
 #include "support/RecordingWidget.h"
 #include "support/SDLAudio.h"
 #include "support/SDLVideo.h"
@@ -130,7 +131,10 @@ TEST_F(ApplicationSDLTest, CursorCallsReachSDL)
                 return true;
         return false;
     };
-    for (int pass = 0; pass < 50 && !arrived(); ++pass) {
+    // The window system delivers the move when it gets to it: pass until it has come, up to
+    // a generous deadline.
+    const double start = GetSeconds();
+    while (!arrived() && GetSeconds() - start < 10.0) {
         app->Update();
         SDL_Delay(5);
     }

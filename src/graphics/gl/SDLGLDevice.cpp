@@ -2,8 +2,8 @@
 
 #include "core/Exception.h"
 #include "platform/SDLWindow.h"
+#include "platform/SDLWindowProcedure.h"
 #include "platform/SystemAllocations.h"
-#include "platform/WindowProcedure.h"
 
 #include <SDL.h>
 
@@ -121,7 +121,7 @@ bool SDLGLDevice::Present()
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT)
             return false;
-        DispatchWindowEvent(event);
+        DispatchSDLWindowEvent(event);
     }
     // The events may have resized the drawable.
     int width = 0;

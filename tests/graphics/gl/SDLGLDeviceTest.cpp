@@ -5,7 +5,7 @@
 
 #include "core/Managed.h"
 #include "platform/SDLWindow.h"
-#include "platform/WindowProcedure.h"
+#include "platform/SDLWindowProcedure.h"
 #include "support/Expect.h"
 #include "support/SDLVideo.h"
 

@@ -75,7 +75,7 @@ public:
     bool WaitForSeeks(size_t count)
     {
         std::unique_lock<std::mutex> guard(lock);
-        return changed.wait_for(guard, std::chrono::seconds(2), [&] { return seeks.size() >= count; });
+        return changed.wait_for(guard, std::chrono::seconds(10), [&] { return seeks.size() >= count; });
     }
     void LetSeekGo()
     {
@@ -99,13 +99,14 @@ private:
     bool released = false;
 };
 
-bool WaitFor(const std::function<bool()>& condition, double seconds = 2.0)
+// Polls `condition` until it holds; false only when it still fails after a generous deadline.
+bool WaitFor(const std::function<bool()>& condition, double seconds = 10.0)
 {
     const double start = GetSeconds();
     while (!condition()) {
         if (GetSeconds() - start > seconds)
             return false;
-        Sleep(2);
+        Sleep(5);
     }
     return true;
 }
@@ -127,6 +128,24 @@ std::vector<int> Frames(const std::vector<float>& stereo)
         frames.push_back(Testing::RampFrame(stereo[i]));
     }
     return frames;
+}
+
+// The last ramp frame in `frames`, -1 when all is silence.
+int LastRampFrame(const std::vector<int>& frames)
+{
+    for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame)
+        if (*frame >= 0)
+            return *frame;
+    return -1;
+}
+
+// Silent frames after the last ramp frame; 0 before any ramp frame has come out.
+size_t TrailingSilence(const std::vector<int>& frames)
+{
+    size_t silent = 0;
+    for (auto frame = frames.rbegin(); frame != frames.rend() && *frame < 0; ++frame)
+        ++silent;
+    return silent == frames.size() ? 0 : silent;
 }
 
 // Checks that `frames` (silence dropped) runs from `first` to `last` in order, one frame per
@@ -165,8 +184,7 @@ TEST(Outlet, PlayStateIsTheLastRequestMade)
     // Both requests land between two polls: the later one wins.
     outlet->Stop();
     outlet->Play();
-    Sleep(50);
-    EXPECT_FALSE(Silent(device.Render(64))) << "Stop then Play must end up playing";
+    EXPECT_TRUE(WaitFor([&] { return !Silent(device.Render(64)); })) << "Stop then Play must end up playing";
 
     outlet->Play();
     outlet->Stop();
@@ -328,30 +346,37 @@ TEST(Outlet, AFailingStreamOrBufferEndsTheOutletAsFinishedWithItsError)
 // ---------------------------------------------------------------------------------------------
 // On SDL drivers
 
-// Seconds `destroy` takes.
-double Timed(const std::function<void()>& destroy)
+// Releases `outlet` on a thread of its own; true when the release returned before the deadline.
+// Otherwise the manual device is rendered until the release returns, so that a destructor
+// that waits for its audio to be played fails the test instead of hanging it.
+bool ReleasesWithoutPlaying(Audio::Outlet* outlet, ManualSoundDevice& device)
 {
-    const double start = GetSeconds();
-    destroy();
-    return GetSeconds() - start;
+    std::atomic<bool> released{false};
+    std::thread releaser([&] {
+        outlet->Release();
+        released = true;
+    });
+    const bool inTime = WaitFor([&] { return released.load(); });
+    while (!released)
+        device.Render(4096);
+    releaser.join();
+    return inTime;
 }
 
-TEST(Outlet, TheDestructorReturnsPromptlyInEveryState)
+TEST(Outlet, TheDestructorDoesNotWaitForQueuedAudioInAnyState)
 {
-    Testing::UseDummyAudioDriver();
-    Managed<Sound::Device> device(Sound::Device::Create(nullptr));
-    // 8000 Hz mono with big chunks: the queue holds over a second of audio.
-    Managed<Audio::Clip> longClip(Testing::CreateRampClip(8000 * 30, 8000));
-    Managed<Audio::Clip> shortClip(Testing::CreateRampClip(100, 8000));
-    ScriptedStream failing(8000);
-    failing.throwAt = 0;
-
+    // Nothing plays on the manual device unless the test renders, so a destructor that waited
+    // for queued audio, or for the stream to end, would never return on its own.
+    ManualSoundDevice device;
     enum State { Fresh, Playing, Paused, Seeking, Draining, Finished, Failed };
     for (State state : {Fresh, Playing, Paused, Seeking, Draining, Finished, Failed}) {
         SCOPED_TRACE(testing::Message() << "state " << state);
-        Managed<Audio::ClipAudioStream> stream((state == Finished ? shortClip : longClip)->CreateStream());
-        Audio::Stream* source = state == Failed ? static_cast<Audio::Stream*>(&failing) : stream.Get();
-        auto* outlet = new Audio::Outlet(source, device.Get(), 8192);
+        // 8000 Hz mono: thirty seconds, or a hundred frames for the one that is played out.
+        ScriptedStream stream(state == Finished ? 100 : 8000 * 30, 8000);
+        if (state == Failed)
+            stream.throwAt = 0;
+        auto* outlet = new Audio::Outlet(&stream, &device, 2048);
+        ASSERT_TRUE(WaitFor([&] { return device.created.load() > 0 || outlet->IsFinished(); }));
         if (state != Fresh && state != Failed)
             outlet->Play();
         if (state == Paused)
@@ -359,12 +384,21 @@ TEST(Outlet, TheDestructorReturnsPromptlyInEveryState)
         if (state == Seeking)
             outlet->Seek(12.5);
         if (state == Draining)
-            outlet->Seek(29.95);  // the stream ends with about a second still queued
-        if (state == Finished || state == Failed) {
-            EXPECT_TRUE(WaitFor([&] { return outlet->IsFinished(); }, 3.0));
+            outlet->Seek(29.95);  // the stream ends with its last frames still queued
+        if (state == Seeking || state == Draining) {
+            EXPECT_TRUE(stream.WaitForSeeks(1));
         }
-        Sleep(30);
-        EXPECT_LT(Timed([&] { outlet->Release(); }), 0.25);
+        if (state == Finished) {
+            EXPECT_TRUE(WaitFor([&] {
+                device.Render(256);
+                return outlet->IsFinished();
+            }));
+        }
+        if (state == Failed) {
+            EXPECT_TRUE(WaitFor([&] { return outlet->IsFinished(); }));
+        }
+        device.created = 0;
+        EXPECT_TRUE(ReleasesWithoutPlaying(outlet, device));
     }
 }
 
@@ -379,10 +413,11 @@ TEST(Outlet, OnTheDiskDriverARampComesOutInOrderAndCompleteThenSilence)
         ASSERT_STREQ(SDL_GetCurrentAudioDriver(), "disk");
         Managed<Audio::ClipAudioStream> stream(clip->CreateStream());
         Managed<Audio::Outlet> outlet(new Audio::Outlet(stream.Get(), device.Get(), 8192));
-        Sleep(100);
+        // Let the device play some silence first.
+        ASSERT_TRUE(WaitFor([&] { return disk.ReadOutput().size() >= 2 * 1024; }));
         outlet->Play();
-        EXPECT_TRUE(WaitFor([&] { return outlet->IsFinished(); }, 5.0));
-        Sleep(150);
+        ASSERT_TRUE(WaitFor([&] { return outlet->IsFinished(); }));
+        EXPECT_TRUE(WaitFor([&] { return TrailingSilence(Frames(disk.ReadOutput())) > 1000; }));
         outlet.Set(nullptr);
         underruns = device->GetUnderrunCount();
     }
@@ -412,14 +447,13 @@ TEST(Outlet, OnTheDiskDriverStopFreezesAndSeekResumesAtTheRightFrame)
         Managed<Audio::ClipAudioStream> stream(clip->CreateStream());
         Managed<Audio::Outlet> outlet(new Audio::Outlet(stream.Get(), device.Get(), chunk));
         outlet->Play();
-        Sleep(150);
+        ASSERT_TRUE(WaitFor([&] { return LastRampFrame(Frames(disk.ReadOutput())) >= 4000; }));
         outlet->Stop();
-        Sleep(200);
+        // Stopped once a pause of 0.15 s has come out after the last ramp frame.
+        ASSERT_TRUE(WaitFor([&] { return TrailingSilence(Frames(disk.ReadOutput())) > 44100 * 150 / 1000; }));
         outlet->Seek(0.05);  // frame 2205
-        Sleep(50);
         outlet->Play();
-        EXPECT_TRUE(WaitFor([&] { return outlet->IsFinished(); }, 5.0));
-        Sleep(100);
+        ASSERT_TRUE(WaitFor([&] { return outlet->IsFinished(); }));
     }
 
     // Silence dropped, the output is the ramp up to the end of what was queued when the seek
@@ -429,6 +463,7 @@ TEST(Outlet, OnTheDiskDriverStopFreezesAndSeekResumesAtTheRightFrame)
     while (at < output.size() && output[at] < 0)
         ++at;
     int previous = -1;
+    int playedBeforeSeek = -1;  // the last ramp frame before the pause in which the seek came
     size_t pauseStart = 0, longestPause = 0;
     for (; at < output.size(); ++at) {
         if (output[at] < 0) {
@@ -437,7 +472,10 @@ TEST(Outlet, OnTheDiskDriverStopFreezesAndSeekResumesAtTheRightFrame)
             continue;
         }
         if (pauseStart) {
-            longestPause = std::max(longestPause, at - pauseStart);
+            if (at - pauseStart > longestPause) {
+                longestPause = at - pauseStart;
+                playedBeforeSeek = previous;
+            }
             pauseStart = 0;
         }
         if (previous >= 0 && output[at] < previous - 1000)
@@ -449,8 +487,9 @@ TEST(Outlet, OnTheDiskDriverStopFreezesAndSeekResumesAtTheRightFrame)
     EXPECT_GT(longestPause, 44100u * 150 / 1000) << "Stop did not hold the output for the pause";
     ASSERT_LT(at, output.size()) << "the seek never took effect";
     const int stoppedAt = previous;
-    EXPECT_GT(stoppedAt, 2205 + 1000);
-    EXPECT_LE(stoppedAt, 44100 * 400 / 1000 + 2 * chunk) << "more than the queued audio played before the seek";
+    EXPECT_GE(playedBeforeSeek, 4000);
+    EXPECT_GE(stoppedAt, playedBeforeSeek);
+    EXPECT_LE(stoppedAt, playedBeforeSeek + 2 * chunk) << "more than the queued audio played after the seek";
     size_t end = ExpectRun(output, at, 2205, frames - 1);
     for (size_t i = end; i < output.size(); ++i)
         ASSERT_EQ(output[i], -1) << "output frame " << i << " after the end is not silent";

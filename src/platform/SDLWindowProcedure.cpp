@@ -1,4 +1,4 @@
-#include "platform/WindowProcedure.h"
+#include "platform/SDLWindowProcedure.h"
 
 #include "core/LinearMap.h"
 #include "input/Context.h"
@@ -6,7 +6,7 @@
 
 namespace Nimbrel {
 
-namespace WindowProcedureDetail {
+namespace SDLWindowProcedureDetail {
 
 LinearMap<intptr_t, Input::Context*>& InputContexts()
 {
@@ -16,11 +16,11 @@ LinearMap<intptr_t, Input::Context*>& InputContexts()
 
 intptr_t lastClosedWindow = 0;
 
-}  // namespace WindowProcedureDetail
+}  // namespace SDLWindowProcedureDetail
 
 void RegisterInputContext(intptr_t windowHandle, Input::Context* context)
 {
-    auto& contexts = WindowProcedureDetail::InputContexts();
+    auto& contexts = SDLWindowProcedureDetail::InputContexts();
     if (context)
         contexts[windowHandle] = context;
     else if (contexts.Contains(windowHandle))
@@ -30,15 +30,15 @@ void RegisterInputContext(intptr_t windowHandle, Input::Context* context)
 Input::Context* FindInputContext(intptr_t windowHandle)
 {
     Input::Context* context = nullptr;
-    WindowProcedureDetail::InputContexts().TryGet(windowHandle, context);
+    SDLWindowProcedureDetail::InputContexts().TryGet(windowHandle, context);
     return context;
 }
 
-void DispatchWindowEvent(const SDL_Event& event)
+void DispatchSDLWindowEvent(const SDL_Event& event)
 {
     const intptr_t handle = Input::GetSDLEventWindowID(event);
     if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
-        WindowProcedureDetail::lastClosedWindow = handle;
+        SDLWindowProcedureDetail::lastClosedWindow = handle;
         return;
     }
     if (Input::Context* context = FindInputContext(handle))
@@ -47,12 +47,12 @@ void DispatchWindowEvent(const SDL_Event& event)
 
 intptr_t GetLastClosedWindow()
 {
-    return WindowProcedureDetail::lastClosedWindow;
+    return SDLWindowProcedureDetail::lastClosedWindow;
 }
 
 void ResetLastClosedWindow()
 {
-    WindowProcedureDetail::lastClosedWindow = 0;
+    SDLWindowProcedureDetail::lastClosedWindow = 0;
 }
 
 }  // namespace Nimbrel

@@ -1,5 +1,5 @@
 #pragma once
-// The window procedure: where every SDL event the graphics device pumps in Present goes.
+// The SDL window procedure: where every SDL event the graphics device pumps in Present goes.
 //
 // Key, text and mouse events are translated and handed to the input context registered for
 // the event's window; a close request on a window records that window as the last closed
@@ -21,7 +21,7 @@ void RegisterInputContext(intptr_t windowHandle, Input::Context* context);
 // The context registered for the window handle, or none.
 Input::Context* FindInputContext(intptr_t windowHandle);
 
-void DispatchWindowEvent(const SDL_Event& event);
+void DispatchSDLWindowEvent(const SDL_Event& event);
 
 // The handle of the last window that received a close request, 0 for none.
 intptr_t GetLastClosedWindow();
