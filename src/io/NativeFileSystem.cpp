@@ -19,9 +19,16 @@ Stream* NativeFileSystem::OpenFile(const String& path, FileMode mode)
     return new NativeFile(root + path, mode);
 }
 
-void NativeFileSystem::DeleteFile(const String&)
+void NativeFileSystem::DeleteFile(const String& path)
 {
-    throw Exception("FileSystem can not delete files. (NOT IMPLEMENTED!)");
+    String target = root + path;
+    std::error_code error;
+    if (std::filesystem::is_directory(target.CStr(), error))
+        throw Exception("Could not delete file " + target + ": it is a folder");
+    if (!std::filesystem::remove(target.CStr(), error) && !error)
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
+    if (error)
+        throw Exception("Could not delete file " + target + ": " + String(error.message().c_str()));
 }
 
 void NativeFileSystem::MoveFile(const String& from, const String& to)
@@ -31,9 +38,23 @@ void NativeFileSystem::MoveFile(const String& from, const String& to)
     std::error_code error;
     if (std::filesystem::is_directory(source.CStr(), error))
         throw Exception("Could not move file " + source + " to " + target + ": it is a folder");
+    // A missing source is reported by the rename, in its own words.
+    if (std::filesystem::exists(source.CStr(), error)) {
+        SyncFile(source);
+        SyncFolderOf(source);
+    }
     std::filesystem::rename(source.CStr(), target.CStr(), error);
     if (error)
         throw Exception("Could not move file " + source + " to " + target + ": " + String(error.message().c_str()));
+    SyncFolderOf(target);
+}
+
+void NativeFileSystem::SyncFile(const String&)
+{
+}
+
+void NativeFileSystem::SyncFolderOf(const String&)
+{
 }
 
 void NativeFileSystem::CreateDirectory(const String&)

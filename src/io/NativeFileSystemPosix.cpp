@@ -1,9 +1,15 @@
 #include "io/NativeFileSystemPosix.h"
 
+#include "core/Exception.h"
+
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <string>
 #include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace Nimbrel::IO {
 
@@ -23,7 +29,38 @@ uint64_t ToFileTime(const struct statx_timestamp& time)
     return ticks < 0 ? 0 : static_cast<uint64_t>(ticks);
 }
 
+// fsync of what `path` names, opened with `flags`. For a folder, the errors that mean the
+// file system cannot flush one are no failure.
+void Sync(const String& path, int flags, bool folder)
+{
+    const int descriptor = open(path.CStr(), flags | O_CLOEXEC);
+    int error = 0;
+    if (descriptor < 0) {
+        error = errno;
+    } else {
+        if (fsync(descriptor) != 0)
+            error = errno;
+        close(descriptor);
+    }
+    if (error == 0 || (folder && (error == EINVAL || error == ENOTSUP || error == EROFS)))
+        return;
+    throw Exception("Could not flush " + path + " to the disk: " + String(std::strerror(error)));
+}
+
 }  // namespace native_file_system_posix_detail
+
+void NativeFileSystemPosix::SyncFile(const String& nativePath)
+{
+    native_file_system_posix_detail::Sync(nativePath, O_RDONLY, false);
+}
+
+void NativeFileSystemPosix::SyncFolderOf(const String& nativePath)
+{
+    const std::string path = nativePath.CStr();
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    native_file_system_posix_detail::Sync(folder.c_str(), O_RDONLY | O_DIRECTORY, true);
+}
 
 void NativeFileSystemPosix::GetFiles(const String& folder, Array<FileInfo*>& files)
 {

@@ -1,5 +1,6 @@
 #pragma once
-// The native file system on POSIX systems: the directory listing and its entries.
+// The native file system on POSIX systems: the directory listing and its entries, and the
+// flushes to the disk (fsync) that make a rename durable.
 //
 // A listing holds every entry of the folder, "." and ".." first, then the others in the
 // order the operating system yields them. Symbolic links are described by their targets; an
@@ -18,6 +19,12 @@ public:
     // (with a '/' added unless empty or already there) followed by the entry name. A folder
     // that does not exist, or is not a folder, gives no entries and no error.
     void GetFiles(const String& folder, Array<FileInfo*>& files) override;
+
+protected:
+    // fsync of the file, and of the folder holding it. Throws "Could not flush <path> to the
+    // disk: <reason>"; a file system that cannot flush a folder is not an error.
+    void SyncFile(const String& nativePath) override;
+    void SyncFolderOf(const String& nativePath) override;
 };
 
 class NativeFileInfoPosix : public FileInfo {

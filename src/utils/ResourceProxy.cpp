@@ -172,6 +172,11 @@ Object* ResourceProxy::Get(ResourceType type, const String& descriptor)
     return object;
 }
 
+Object* ResourceProxy::GetPrivate(ResourceType type, const String& descriptor)
+{
+    return Load(type, descriptor);
+}
+
 Object* ResourceProxy::Load(ResourceType type, const String& descriptor)
 {
     using namespace resource_proxy_detail;

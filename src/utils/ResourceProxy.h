@@ -92,6 +92,11 @@ public:
     // service could load the given type" when no service is registered for the type, or the
     // report of every service's failure; nothing is recorded then.
     Object* Get(ResourceType type, const String& descriptor);
+    // A fresh object for the caller alone: loaded as Get would load it (the descriptor's
+    // hints and those of the requests around it apply) but neither looked up among the
+    // records nor recorded, so it lives exactly as long as the caller's reference, and a
+    // failure leaves nothing behind. The failure report names the descriptor as given.
+    Object* GetPrivate(ResourceType type, const String& descriptor);
     // Records an existing object (adding the record's reference) under a new descriptor and
     // returns that descriptor; no two live records share a descriptor made here.
     String Add(ResourceType type, Object* object);

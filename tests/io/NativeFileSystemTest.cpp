@@ -3,6 +3,7 @@
 #include "core/Managed.h"
 #include "io/FileInfo.h"
 #include "io/NativeFile.h"
+#include "io/NativeFileSystemPosix.h"
 #include "support/Expect.h"
 #include "support/TempFolder.h"
 
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 using namespace Nimbrel;
 using namespace Nimbrel::IO;
@@ -168,15 +170,85 @@ TEST(NativeFileSystem, MoveFileReplacesTheTarget)
     EXPECT_TRUE(temp.Exists("data/folder"));
 }
 
+// Notes each flush, with what the target of the move holds at that moment, and makes it.
+class FlushLog : public NativeFileSystemPosix {
+public:
+    FlushLog(const Testing::TempFolder& temp, std::string target)
+        : NativeFileSystemPosix(temp.Path().c_str()), temp(temp), target(std::move(target))
+    {
+    }
+    void Flush(const String& nativePath) { SyncFile(nativePath); }
+    std::vector<std::string> calls;
+
+protected:
+    void SyncFile(const String& nativePath) override
+    {
+        NativeFileSystemPosix::SyncFile(nativePath);
+        Note("file", nativePath);
+    }
+    void SyncFolderOf(const String& nativePath) override
+    {
+        NativeFileSystemPosix::SyncFolderOf(nativePath);
+        Note("folder of", nativePath);
+    }
+
+private:
+    void Note(const char* what, const String& nativePath)
+    {
+        std::string path = nativePath.CStr();
+        path = path.substr(GetRoot().Length());
+        calls.push_back(std::string(what) + " " + path + ", target " + (temp.Exists(target) ? temp.Read(target) : "-"));
+    }
+    const Testing::TempFolder& temp;
+    std::string target;
+};
+
+TEST(NativeFileSystem, MoveFileFlushesTheFileBeforeAndTheFoldersAroundTheRename)
+{
+    Testing::TempFolder temp;
+    temp.Write("data/syncdata.bin", "old");
+    temp.Write("data/syncdata.tmp", "new");
+    Managed<FlushLog> system(new FlushLog(temp, "data/syncdata.bin"));
+    system->MoveFile("data/syncdata.tmp", "data/syncdata.bin");
+    EXPECT_EQ(system->calls, (std::vector<std::string>{"file data/syncdata.tmp, target old",
+                                                       "folder of data/syncdata.tmp, target old",
+                                                       "folder of data/syncdata.bin, target new"}));
+    EXPECT_EQ(temp.Read("data/syncdata.bin"), "new");
+
+    // A failed rename flushes nothing after it.
+    system->calls.clear();
+    EXPECT_THROW(system->MoveFile("data/missing", "data/syncdata.bin"), Exception);
+    EXPECT_EQ(system->calls, std::vector<std::string>{});
+
+    String missing = system->GetRoot() + "data/missing";
+    EXPECT_THROW_MESSAGE(system->Flush(missing), ("Could not flush " + missing + " to the disk: No such file or directory").CStr());
+}
+
+TEST(NativeFileSystem, DeleteFileRemovesFilesOnly)
+{
+    Testing::TempFolder temp;
+    temp.Write("data/a.tmp", "a");
+    temp.MakeFolder("data/folder");
+    Managed<NativeFileSystem> system(NativeFileSystem::Create(temp.Path().c_str()));
+    EXPECT_TRUE(system->CanDeleteFiles());
+    system->DeleteFile("data/a.tmp");
+    EXPECT_FALSE(temp.Exists("data/a.tmp"));
+
+    String root = system->GetRoot();
+    EXPECT_THROW_MESSAGE(system->DeleteFile("data/a.tmp"),
+                         ("Could not delete file " + root + "data/a.tmp: No such file or directory").CStr());
+    EXPECT_THROW_MESSAGE(system->DeleteFile("data/folder"),
+                         ("Could not delete file " + root + "data/folder: it is a folder").CStr());
+    EXPECT_TRUE(temp.Exists("data/folder"));
+}
+
 TEST(NativeFileSystem, OtherEditingOperationsAreNotImplemented)
 {
     Managed<NativeFileSystem> system(NativeFileSystem::Create("."));
-    EXPECT_THROW_MESSAGE(system->DeleteFile("a"), "FileSystem can not delete files. (NOT IMPLEMENTED!)");
     EXPECT_THROW_MESSAGE(system->CreateDirectory("a"), "FileSystem can not create directories. (NOT IMPLEMENTED!)");
     EXPECT_THROW_MESSAGE(system->DeleteDirectory("a"), "FileSystem can not delete directories. (NOT IMPLEMENTED!)");
     EXPECT_THROW_MESSAGE(system->MoveDirectory("a", "b"), "FileSystem can not move directories. (NOT IMPLEMENTED!)");
-    EXPECT_FALSE(system->CanDeleteFiles() || system->CanCreateDirectories() || system->CanDeleteDirectories() ||
-                 system->CanMoveDirectories());
+    EXPECT_FALSE(system->CanCreateDirectories() || system->CanDeleteDirectories() || system->CanMoveDirectories());
 }
 
 TEST(NativeFileSystem, ListsEveryEntryWithDotsAttributesAndTimes)

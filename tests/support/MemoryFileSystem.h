@@ -3,8 +3,9 @@
 // vectors by path. A file opened for writing is created (or emptied) at once and written
 // through, so a test sees exactly what reached "disk", including a half-written file.
 // Knobs imitate a failing disk: `writeLimit` is the number of bytes all further writes accept
-// in total (-1 for no limit), `failMoves` makes MoveFile throw. `operations` logs every
-// OpenFile and MoveFile ("open r syncdata.bin", "open w x.tmp", "move a -> b").
+// in total (-1 for no limit), `failMoves` makes MoveFile throw, `garbleReads` flips the first
+// byte of what every read returns. `operations` logs every OpenFile, MoveFile and DeleteFile
+// ("open r syncdata.bin", "open w x.tmp", "move a -> b", "delete x.tmp").
 
 #include "core/Exception.h"
 #include "io/FileSystem.h"
@@ -55,6 +56,14 @@ public:
     }
     bool CanMoveFiles() const override { return true; }
 
+    void DeleteFile(const String& path) override
+    {
+        operations.push_back(std::string("delete ") + path.CStr());
+        if (files.erase(path.CStr()) == 0)
+            throw Exception("MemoryFileSystem: no file " + path);
+    }
+    bool CanDeleteFiles() const override { return true; }
+
     bool Has(const std::string& path) const { return files.count(path) != 0; }
     Bytes& operator[](const std::string& path)
     {
@@ -66,6 +75,7 @@ public:
 
     int64_t writeLimit = -1;
     bool failMoves = false;
+    bool garbleReads = false;
     std::vector<std::string> operations;
 
 private:
@@ -87,6 +97,8 @@ private:
             if (n <= 0)
                 return 0;
             std::memcpy(data, bytes->data() + position, static_cast<size_t>(n));
+            if (owner->garbleReads)
+                static_cast<uint8_t*>(data)[0] ^= 0xFF;
             position += static_cast<int>(n);
             return static_cast<int>(n);
         }

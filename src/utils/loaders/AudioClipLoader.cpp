@@ -1,10 +1,9 @@
 #include "utils/loaders/AudioClipLoader.h"
 
 #include "core/Exception.h"
-#include "utils/Resource.h"
 #include "utils/audio/Clip.h"
 #include "utils/audio/Stream.h"
-#include "utils/loaders/PrivateDescriptor.h"
+#include "utils/loaders/PrivateRequest.h"
 
 #include <algorithm>
 #include <climits>
@@ -24,7 +23,7 @@ constexpr int PieceFrames = 64 * 1024;
 Object* AudioClipLoader::Load(ResourceType, const String& descriptor, ResourceProxy* proxy)
 {
     using namespace audio_clip_loader_detail;
-    Resource<Audio::Stream, ResourceType::AudioStream> stream(proxy, PrivateDescriptor(descriptor));
+    Managed<Audio::Stream> stream = RequestPrivate<Audio::Stream>(proxy, ResourceType::AudioStream, descriptor);
     const int channels = stream->GetChannelCount();
     const int expected = stream->GetSampleCount();
     if (channels < 1 || static_cast<int64_t>(expected) * channels * 4 > INT_MAX)

@@ -1,14 +1,14 @@
 #include "utils/loaders/OggLoader.h"
 
-#include "utils/Resource.h"
+#include "io/Stream.h"
 #include "utils/loaders/OggStream.h"
-#include "utils/loaders/PrivateDescriptor.h"
+#include "utils/loaders/PrivateRequest.h"
 
 namespace Nimbrel::Utils::Loaders {
 
 Object* OggLoader::Load(ResourceType, const String& descriptor, ResourceProxy* proxy)
 {
-    Resource<IO::Stream, ResourceType::InputStream> input(proxy, PrivateDescriptor(descriptor));
+    Managed<IO::Stream> input = RequestPrivate<IO::Stream>(proxy, ResourceType::InputStream, descriptor);
     return new OggStream(input.Get());
 }
 

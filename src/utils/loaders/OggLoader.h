@@ -1,8 +1,8 @@
 #pragma once
 // Utils::Loaders::OggLoader: the service that opens Ogg Vorbis files as audio streams.
 //
-// The file is the InputStream of the same descriptor, requested under a private descriptor
-// (see PrivateDescriptor.h) so that the decoder is its only reader.
+// The file is the InputStream of the same descriptor, requested as a private object
+// (see PrivateRequest.h) so that the decoder is its only reader.
 
 #include "utils/ResourceProxy.h"
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -118,10 +119,11 @@ Format ReadFormat(IO::Stream& in)
     }
     Skip(in, static_cast<int64_t>(rest) + (size & 1));
 
-    const bool pcm = format.tag == FormatPCM && (format.bitsPerSample == 8 || format.bitsPerSample == 16);
-    const bool floats = format.tag == FormatFloat && format.bitsPerSample == 32;
+    const uint16_t bits = format.bitsPerSample;
+    const bool pcm = format.tag == FormatPCM && (bits == 8 || bits == 16 || bits == 24 || bits == 32);
+    const bool floats = format.tag == FormatFloat && bits == 32;
     if (!pcm && !floats)
-        throw Exception("Invalid WAV-File! Only 8- or 16-bit PCM and 32-bit float data are supported");
+        throw Exception("Invalid WAV-File! Only 8-, 16-, 24- or 32-bit PCM and 32-bit float data are supported");
     if (format.channels < 1 || format.blockAlign != format.channels * format.bitsPerSample / 8)
         throw Exception("Invalid WAV-File! Channel count and block alignment do not match");
     if (format.averageBytesPerSecond / format.blockAlign < 1 || format.averageBytesPerSecond / format.blockAlign > INT_MAX)
@@ -158,6 +160,31 @@ std::unique_ptr<uint8_t[]> ReadData(IO::Stream& in, uint32_t size)
         throw Exception("Invalid WAV-File! Not enough memory for the sample data");
     }
     return data;
+}
+
+// Signed 24- or 32-bit integer samples as 32-bit floats, -1 for the most negative value;
+// a trailing partial sample is dropped. The floats replace `data`, and `size` becomes theirs.
+void IntegersToFloats(std::unique_ptr<uint8_t[]>& data, uint32_t& size, int bytesPerSample)
+{
+    const uint64_t count = size / static_cast<uint32_t>(bytesPerSample);
+    if (count * 4 > static_cast<uint64_t>(INT_MAX))
+        throw Exception("Invalid WAV-File! DATA-chunk too large for a clip");
+    std::unique_ptr<uint8_t[]> floats;
+    try {
+        floats.reset(new uint8_t[count * 4]);
+    } catch (const std::bad_alloc&) {
+        throw Exception("Invalid WAV-File! Not enough memory for the sample data");
+    }
+    // A 24-bit sample is moved into the top three bytes, where it converts without rounding.
+    const uint8_t* in = data.get();
+    for (uint64_t i = 0; i < count; ++i, in += bytesPerSample) {
+        uint32_t bits = in[0] | (in[1] << 8) | (static_cast<uint32_t>(in[2]) << 16);
+        bits = bytesPerSample == 3 ? bits << 8 : bits | static_cast<uint32_t>(in[3]) << 24;
+        const float sample = static_cast<float>(static_cast<int32_t>(bits)) * (1.0f / 2147483648.0f);
+        std::memcpy(floats.get() + i * 4, &sample, 4);
+    }
+    data = std::move(floats);
+    size = static_cast<uint32_t>(count * 4);
 }
 
 }  // namespace wav_loader_detail
@@ -197,7 +224,12 @@ Object* WavLoader::Load(ResourceType, const String& descriptor, ResourceProxy* p
         if (id == Tag("data")) {
             std::unique_ptr<uint8_t[]> data = ReadData(in, size);
             const int rate = static_cast<int>(format.averageBytesPerSecond / format.blockAlign);
-            return new Audio::Clip(static_cast<int>(size), format.channels, format.bitsPerSample, rate, std::move(data));
+            int width = format.bitsPerSample;
+            if (format.tag == FormatPCM && width > 16) {
+                IntegersToFloats(data, size, width / 8);
+                width = 32;
+            }
+            return new Audio::Clip(static_cast<int>(size), format.channels, width, rate, std::move(data));
         }
         Skip(in, static_cast<int64_t>(size) + (size & 1));
     }

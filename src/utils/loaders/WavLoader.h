@@ -1,9 +1,11 @@
 #pragma once
 // Utils::Loaders::WavLoader: the service that reads RIFF WAVE files into audio clips.
 //
-// Accepted: PCM with 8 (unsigned) or 16 bits per sample, and IEEE float with 32 bits, also
-// when given in the extensible format. The clip's sample width is the file's bits per
-// sample, its rate the average bytes per second over the block alignment.
+// Accepted: PCM with 8 (unsigned), 16, 24 or 32 bits per sample, and IEEE float with 32
+// bits, also when given in the extensible format. 8- and 16-bit data and floats are kept as
+// they are, with the file's bits per sample as the clip's sample width; 24- and 32-bit
+// integers become 32-bit floats (full scale is -1 to 1). The clip's rate is the average
+// bytes per second over the block alignment.
 //
 // Layout: "RIFF", size, "WAVE", then the "fmt " chunk first; a format chunk longer than its
 // 16 basic bytes is skipped past. Chunks up to "data" are skipped by their size plus the pad

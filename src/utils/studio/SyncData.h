@@ -26,7 +26,9 @@
 //     int32 probeCount, probeCount x string probe full name (with its leading dot)
 // Save checks the data first and throws, leaving the old file untouched, when it could not be
 // read back (a block starting at -1 would read as an empty slot); then it writes a temporary
-// file, reads it back to compare, and renames it over "syncdata.bin". Load reads the whole file
+// file, reads it back to compare, and renames it over "syncdata.bin" (a rename the native file
+// system flushes to the disk); a temporary file that failed is deleted where the folder can
+// delete files. Load reads the whole file
 // into new lists, validating every count, index and key order, and takes them over only when
 // all of it was read; a bad file throws with the data in memory unchanged.
 //

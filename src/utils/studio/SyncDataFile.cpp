@@ -163,16 +163,26 @@ void SyncData::Save(IO::FileSystem* folder) const
         }
     }
 
-    // Only now is a file touched. The old file is replaced only by a complete new one.
-    {
-        Managed<IO::Stream> stream(folder->OpenFile(TemporaryName, IO::FileModeWrite));
-        WriteAll(stream.Get(), out);
-    }
-    {
+    // Only now is a file touched. The old file is replaced only by a complete new one; one
+    // that could not be written or read back whole is removed where the folder allows.
+    try {
+        {
+            Managed<IO::Stream> stream(folder->OpenFile(TemporaryName, IO::FileModeWrite));
+            WriteAll(stream.Get(), out);
+        }
         Managed<IO::Stream> stream(folder->OpenFile(TemporaryName, IO::FileModeRead));
         std::vector<uint8_t> written = ReadAll(stream.Get());
         if (!std::equal(written.begin(), written.end(), out.Data(), out.Data() + out.Size()))
             throw Exception("SyncData::Save(): The temporary file syncdata.bin.tmp did not read back as written");
+    } catch (const Exception&) {
+        if (folder->CanDeleteFiles()) {
+            try {
+                folder->DeleteFile(TemporaryName);
+            } catch (const Exception&) {
+                // The first failure is the one worth reporting.
+            }
+        }
+        throw;
     }
     folder->MoveFile(TemporaryName, FileName);
 }

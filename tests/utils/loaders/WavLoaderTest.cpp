@@ -132,6 +132,62 @@ TEST_F(WavLoaderTest, EightBitDataIsUnsignedAndFloatDataIsThirtyTwoBits)
     EXPECT_EQ(samples[1], -0.75f);
 }
 
+TEST_F(WavLoaderTest, WideIntegerSamplesBecomeFloats)
+{
+    // Each sample's bytes, little-endian, and the float it stands for.
+    struct Sample {
+        std::vector<uint8_t> bytes;
+        float value;
+    };
+    const std::vector<Sample> samples24 = {{{0x00, 0x00, 0x00}, 0.0f},        {{0x00, 0x00, 0x80}, -1.0f},
+                                           {{0xFF, 0xFF, 0x7F}, 8388607 / 8388608.0f}, {{0x00, 0x00, 0x40}, 0.5f},
+                                           {{0x01, 0x00, 0x00}, 1 / 8388608.0f},      {{0xFF, 0xFF, 0xFF}, -1 / 8388608.0f},
+                                           {{0x56, 0x34, 0x12}, 0x123456 / 8388608.0f}, {{0x00, 0x00, 0xC0}, -0.5f}};
+    const std::vector<Sample> samples32 = {{{0x00, 0x00, 0x00, 0x80}, -1.0f},
+                                           {{0x00, 0x00, 0x00, 0x40}, 0.5f},
+                                           {{0x01, 0x00, 0x00, 0x00}, 1 / 2147483648.0f},
+                                           {{0xFF, 0xFF, 0xFF, 0xFF}, -1 / 2147483648.0f},
+                                           {{0x00, 0x01, 0x00, 0x00}, 256 / 2147483648.0f},
+                                           {{0x00, 0x00, 0x00, 0xC0}, -0.5f}};
+    // The extensible header: extension size, valid bits, channel mask, PCM sub-format.
+    auto extension = [](uint8_t validBits) {
+        return std::vector<uint8_t>{22, 0, validBits, 0, 3, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    };
+    struct Case {
+        const char* name;
+        uint16_t bits;
+        bool extensible;
+        uint8_t validBits;
+        const std::vector<Sample>& samples;
+    };
+    for (const Case& c : {Case{"24-bit", 24, false, 24, samples24}, Case{"32-bit", 32, false, 32, samples32},
+                          Case{"extensible 24-bit", 24, true, 24, samples24},
+                          Case{"extensible 32-bit", 32, true, 32, samples32},
+                          Case{"extensible 24 bits in 32", 32, true, 24, samples32}}) {
+        SCOPED_TRACE(c.name);
+        Wav wav;
+        wav.bits = c.bits;
+        wav.rate = 48000;
+        if (c.extensible) {
+            wav.tag = 0xFFFE;
+            wav.formatExtra = extension(c.validBits);
+        }
+        for (const Sample& sample : c.samples)
+            wav.data.insert(wav.data.end(), sample.bytes.begin(), sample.bytes.end());
+        wav.data.push_back(0x7F);  // a partial sample at the end is not a sample
+        Managed<Audio::Clip> clip(Load(wav.Build()));
+        EXPECT_EQ(clip->GetSampleWidth(), 32);
+        EXPECT_EQ(clip->GetChannelCount(), 2);
+        EXPECT_EQ(clip->GetSampleRate(), 48000);
+        ASSERT_EQ(clip->GetSize(), static_cast<int>(c.samples.size() * 4));
+        for (size_t i = 0; i < c.samples.size(); ++i) {
+            float value;
+            std::memcpy(&value, clip->GetData() + i * 4, 4);
+            EXPECT_EQ(value, c.samples[i].value) << i;
+        }
+    }
+}
+
 TEST_F(WavLoaderTest, BrokenFilesEndInTheirMessages)
 {
     const std::vector<uint8_t> good = [] {
@@ -166,11 +222,11 @@ TEST_F(WavLoaderTest, BrokenFilesEndInTheirMessages)
         {"no format first", replaced(12, "LIST"), "Invalid WAV-File! FORMAT-header not found"},
         {"format chunk too short", shortFormat, "Invalid WAV-File! FORMAT-header too short"},
         {"cut inside the format", cut(30), "Invalid WAV-File! The file ends inside a header"},
-        {"ADPCM", with([](Wav& w) { w.tag = 2; }), "Invalid WAV-File! Only 8- or 16-bit PCM and 32-bit float data are supported"},
-        {"24-bit PCM", with([](Wav& w) { w.bits = 24; }), "Invalid WAV-File! Only 8- or 16-bit PCM and 32-bit float data are supported"},
-        {"32-bit integer PCM", with([](Wav& w) { w.bits = 32; }), "Invalid WAV-File! Only 8- or 16-bit PCM and 32-bit float data are supported"},
-        {"64-bit float", with([](Wav& w) { w.tag = 3; w.bits = 64; }), "Invalid WAV-File! Only 8- or 16-bit PCM and 32-bit float data are supported"},
-        {"extensible without its extension", with([](Wav& w) { w.tag = 0xFFFE; }), "Invalid WAV-File! Only 8- or 16-bit PCM and 32-bit float data are supported"},
+        {"ADPCM", with([](Wav& w) { w.tag = 2; }), "Invalid WAV-File! Only 8-, 16-, 24- or 32-bit PCM and 32-bit float data are supported"},
+        {"12-bit PCM", with([](Wav& w) { w.bits = 12; w.blockAlign = 4; }), "Invalid WAV-File! Only 8-, 16-, 24- or 32-bit PCM and 32-bit float data are supported"},
+        {"24-bit float", with([](Wav& w) { w.tag = 3; w.bits = 24; }), "Invalid WAV-File! Only 8-, 16-, 24- or 32-bit PCM and 32-bit float data are supported"},
+        {"64-bit float", with([](Wav& w) { w.tag = 3; w.bits = 64; }), "Invalid WAV-File! Only 8-, 16-, 24- or 32-bit PCM and 32-bit float data are supported"},
+        {"extensible without its extension", with([](Wav& w) { w.tag = 0xFFFE; }), "Invalid WAV-File! Only 8-, 16-, 24- or 32-bit PCM and 32-bit float data are supported"},
         {"no channels", with([](Wav& w) { w.channels = 0; w.blockAlign = 0; }), "Invalid WAV-File! Channel count and block alignment do not match"},
         {"wrong block alignment", with([](Wav& w) { w.blockAlign = 3; }), "Invalid WAV-File! Channel count and block alignment do not match"},
         {"no byte rate", with([](Wav& w) { w.byteRate = 0; }), "Invalid WAV-File! Invalid sample rate"},

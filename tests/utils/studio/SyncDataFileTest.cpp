@@ -232,6 +232,34 @@ TEST_F(SyncDataFileTest, AFailedSaveLeavesTheOldFileIntact)
                                                          "move syncdata.bin.tmp -> syncdata.bin"}));
 }
 
+TEST_F(SyncDataFileTest, ATemporaryFileThatFailsIsDeleted)
+{
+    Managed<SyncData> sync(new SyncData(probes.Get()));
+    Build(*sync);
+    struct Case {
+        const char* what;
+        int64_t writeLimit;
+        bool garbleReads;
+        const char* message;
+        std::vector<std::string> operations;
+    };
+    const Case cases[] = {
+        {"read back garbled", -1, true, "SyncData::Save(): The temporary file syncdata.bin.tmp did not read back as written",
+         {"open w syncdata.bin.tmp", "open r syncdata.bin.tmp", "delete syncdata.bin.tmp"}},
+        {"disk full", 100, false, "Unable to write data to stream", {"open w syncdata.bin.tmp", "delete syncdata.bin.tmp"}},
+    };
+    for (const Case& c : cases) {
+        MemoryFileSystem disk;
+        disk["syncdata.bin"] = {1, 2, 3};
+        disk.writeLimit = c.writeLimit;
+        disk.garbleReads = c.garbleReads;
+        EXPECT_THROW_MESSAGE(sync->Save(&disk), c.message);
+        EXPECT_FALSE(disk.Has("syncdata.bin.tmp")) << c.what;
+        EXPECT_EQ(disk["syncdata.bin"], (Bytes{1, 2, 3})) << c.what;
+        EXPECT_EQ(disk.operations, c.operations) << c.what;
+    }
+}
+
 TEST_F(SyncDataFileTest, ABlockWhoseGroupGainedTracksSavesEmptyPatternsForThem)
 {
     Managed<SyncData> sync(new SyncData(probes.Get()));
