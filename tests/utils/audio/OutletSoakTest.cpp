@@ -13,17 +13,14 @@
 #include "support/SDLAudio.h"
 #include "support/VorbisEncoder.h"
 
-#include <gtest/gtest.h>
+#include "support/LinuxProcessTimes.h"
 
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,46 +29,10 @@ using namespace Nimbrel::Utils;
 
 namespace outlet_soak_test {
 
-struct ThreadTime {
-    std::string name;
-    double seconds = 0.0;
-};
-
-// CPU seconds of every thread of this process, by thread id.
-std::map<int, ThreadTime> ThreadTimes()
-{
-    std::map<int, ThreadTime> times;
-    const double tick = static_cast<double>(sysconf(_SC_CLK_TCK));
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
-        std::ifstream stat(entry.path() / "stat");
-        std::string line;
-        std::getline(stat, line);
-        const size_t open = line.find('('), close = line.rfind(')');
-        if (open == std::string::npos || close == std::string::npos)
-            continue;
-        std::istringstream rest(line.substr(close + 2));
-        std::string field;
-        long utime = 0, stime = 0;
-        for (int index = 3; rest >> field; ++index) {
-            if (index == 14)
-                utime = std::stol(field);
-            if (index == 15) {
-                stime = std::stol(field);
-                break;
-            }
-        }
-        times[std::stoi(entry.path().filename().string())] = {line.substr(open + 1, close - open - 1), (utime + stime) / tick};
-    }
-    return times;
-}
-
-std::string LoadAverage()
-{
-    std::ifstream in("/proc/loadavg");
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
+using Testing::LoadAverage;
+using Testing::MainThreadId;
+using Testing::ThreadTime;
+using Testing::ThreadTimes;
 
 TEST(OutletSoak, DISABLED_PlaysAMinuteWithTheMainThreadBusyWithoutUnderruns)
 {
@@ -123,7 +84,7 @@ TEST(OutletSoak, DISABLED_PlaysAMinuteWithTheMainThreadBusyWithoutUnderruns)
     double feeder = 0.0, mixer = 0.0, main = 0.0;
     for (const auto& [id, time] : last) {
         std::printf("soak: thread %d '%s': %.2f s CPU\n", id, time.name.c_str(), time.seconds);
-        if (id == getpid())
+        if (id == MainThreadId())
             main += time.seconds;
         else if (time.name.rfind("SDLAudio", 0) == 0)
             mixer += time.seconds;
