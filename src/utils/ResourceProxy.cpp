@@ -98,6 +98,15 @@ private:
     int pushed = 0;
 };
 
+// What a context slot holds, or the message when nothing is set there.
+template <class Slot>
+auto Required(const Slot& slot, const char* missing)
+{
+    if (!slot.Get())
+        throw Exception(missing);
+    return slot.Get();
+}
+
 }  // namespace resource_proxy_detail
 
 ResourceProxy::ResourceProxy()
@@ -329,37 +338,27 @@ void ResourceProxy::SetFileSystem(IO::FileSystem* system)
 
 Graphics::Device* ResourceProxy::GetGraphicsDevice() const
 {
-    if (!graphicsDevice.Get())
-        throw Exception("ResoruceProxy: No GraphicsDevice set");
-    return graphicsDevice.Get();
+    return resource_proxy_detail::Required(graphicsDevice, "ResoruceProxy: No GraphicsDevice set");
 }
 
 Sound::Device* ResourceProxy::GetSoundDevice() const
 {
-    if (!soundDevice.Get())
-        throw Exception("ResoruceProxy: No SoundDevice set");
-    return soundDevice.Get();
+    return resource_proxy_detail::Required(soundDevice, "ResoruceProxy: No SoundDevice set");
 }
 
 IO::FileSystem* ResourceProxy::GetFileSystem() const
 {
-    if (!fileSystem)
-        throw Exception("ResoruceProxy: No FileSystem set");
-    return fileSystem.Get();
+    return resource_proxy_detail::Required(fileSystem, "ResoruceProxy: No FileSystem set");
 }
 
 GUI::Skin* ResourceProxy::GetSkin() const
 {
-    if (!skin.Get())
-        throw Exception("ResoruceProxy: No GUI::Skin set");
-    return skin.Get();
+    return resource_proxy_detail::Required(skin, "ResoruceProxy: No GUI::Skin set");
 }
 
 Studio::Root* ResourceProxy::GetStudioRoot() const
 {
-    if (!studioRoot.Get())
-        throw Exception("ResourceProxy: No Studio::Root set");
-    return studioRoot.Get();
+    return resource_proxy_detail::Required(studioRoot, "ResourceProxy: No Studio::Root set");
 }
 
 }  // namespace Nimbrel::Utils

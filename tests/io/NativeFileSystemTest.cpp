@@ -5,6 +5,7 @@
 #include "io/NativeFile.h"
 #include "io/NativeFileSystemPosix.h"
 #include "support/Expect.h"
+#include "support/StreamText.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -21,13 +22,7 @@ using namespace Nimbrel::IO;
 
 namespace native_file_system_test {
 
-std::string ReadAll(Stream& stream)
-{
-    std::string text(static_cast<size_t>(stream.GetLength()), '\0');
-    int read = stream.Read(text.data(), 1, static_cast<int>(text.size()));
-    text.resize(static_cast<size_t>(std::max(read, 0)));
-    return text;
-}
+using Testing::ReadAll;
 
 struct Listing {
     bool directory;

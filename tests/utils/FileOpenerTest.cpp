@@ -4,6 +4,7 @@
 #include "io/FileInfo.h"
 #include "io/NativeFileSystem.h"
 #include "support/Expect.h"
+#include "support/StreamText.h"
 #include "support/TempFolder.h"
 #include "utils/Resource.h"
 #include "utils/SubFileSystem.h"
@@ -55,13 +56,7 @@ struct ProxyOverFolder {
     Managed<LoggingFileSystem> files;
 };
 
-std::string ReadAll(IO::Stream& stream)
-{
-    std::string text(static_cast<size_t>(stream.GetLength()), '\0');
-    int read = stream.Read(text.data(), 1, static_cast<int>(text.size()));
-    text.resize(static_cast<size_t>(std::max(read, 0)));
-    return text;
-}
+using Testing::ReadAll;
 
 // A stream that claims more bytes than it delivers.
 class ShortStream : public IO::Stream {

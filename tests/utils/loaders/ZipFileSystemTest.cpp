@@ -4,6 +4,7 @@
 #include "io/NativeFileSystem.h"
 #include "support/AllocationWatch.h"
 #include "support/Expect.h"
+#include "support/StreamText.h"
 #include "support/TempFolder.h"
 #include "utils/BufferStream.h"
 #include "utils/DefaultResourceProxy.h"
@@ -63,13 +64,7 @@ Managed<IO::Stream> StreamOver(const Bytes& bytes)
     return Managed<IO::Stream>(new BufferStream(buffer.Get()));
 }
 
-std::string ReadAll(IO::Stream& stream)
-{
-    std::string text(static_cast<size_t>(stream.GetLength()), '\0');
-    int read = stream.Read(text.data(), 1, static_cast<int>(text.size()));
-    text.resize(static_cast<size_t>(std::max(read, 0)));
-    return text;
-}
+using Testing::ReadAll;
 
 uint32_t Get32(const Bytes& bytes, size_t at)
 {
