@@ -71,13 +71,15 @@ class DiskAudio {
 public:
     DiskAudio() : file(std::filesystem::path(folder.Path()) / "output.raw"), output("SDL_DISKAUDIOFILE", file.string()) {}
 
-    // Everything played so far (complete once the device is closed), as stereo float frames.
+    // Everything played so far (complete once the device is closed), as stereo float frames;
+    // it may be read while the device plays, when the file may still be empty.
     std::vector<float> ReadOutput() const
     {
         std::ifstream in(file, std::ios::binary);
         std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::vector<float> samples(bytes.size() / sizeof(float));
-        std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+        if (!samples.empty())
+            std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
         return samples;
     }
 
