@@ -24,32 +24,22 @@ namespace GLDeviceDetail {
 // Looks the descriptor up in a state cache and makes the state on a miss; either way the
 // caller gets a reference of its own.
 template <class State, class Descriptor>
-State* CachedState(std::map<Descriptor, State*>& cache, const Descriptor& descriptor)
+State* CachedState(std::map<Descriptor, Managed<State>>& cache, const Descriptor& descriptor)
 {
     auto found = cache.find(descriptor);
-    State* state;
-    if (found != cache.end()) {
-        state = found->second;
-    } else {
-        state = new State(descriptor);  // may throw: nothing is cached then
-        cache.emplace(descriptor, state);
-    }
+    if (found == cache.end())
+        found = cache.emplace(descriptor, Managed<State>(new State(descriptor))).first;  // may throw: nothing is cached then
+    State* state = found->second.Get();
     state->AddRef();
     return state;
-}
-
-template <class State, class Descriptor>
-void ReleaseAll(std::map<Descriptor, State*>& cache)
-{
-    for (auto& entry : cache)
-        entry.second->Release();
-    cache.clear();
 }
 
 }  // namespace GLDeviceDetail
 
 // ---------------------------------------------------------------------------------------------
 // Life cycle
+
+GLDevice::GLDevice() = default;
 
 GLDevice::~GLDevice()
 {
@@ -114,17 +104,14 @@ void GLDevice::ReleaseDeviceObjects()
     currentLayout = appliedLayout = nullptr;
     currentProgram = nullptr;
     boundProgram = nullptr;
-    for (Object** held : {reinterpret_cast<Object**>(&defaultBlend), reinterpret_cast<Object**>(&defaultDepthStencil),
-                          reinterpret_cast<Object**>(&defaultRasterizer),
-                          reinterpret_cast<Object**>(&defaultSemanticMap)}) {
-        if (*held)
-            (*held)->Release();
-        *held = nullptr;
-    }
-    GLDeviceDetail::ReleaseAll(samplerStates);
-    GLDeviceDetail::ReleaseAll(blendStates);
-    GLDeviceDetail::ReleaseAll(depthStencilStates);
-    GLDeviceDetail::ReleaseAll(rasterizerStates);
+    defaultBlend.Set(nullptr);
+    defaultDepthStencil.Set(nullptr);
+    defaultRasterizer.Set(nullptr);
+    defaultSemanticMap.Set(nullptr);
+    samplerStates.clear();
+    blendStates.clear();
+    depthStencilStates.clear();
+    rasterizerStates.clear();
     for (auto& entry : framebuffers)
         gl.DeleteFramebuffers(1, &entry.second);
     framebuffers.clear();
@@ -151,7 +138,8 @@ void GLDevice::SetShadingContext(GLShadingContext* context)
 
 void GLDevice::InstallDefaultState()
 {
-    SetBlendState(defaultBlend = CreateBlendState(BlendStateDescriptor()));
+    defaultBlend.Set(CreateBlendState(BlendStateDescriptor()));
+    SetBlendState(defaultBlend.Get());
 
     DepthStencilStateDescriptor depth;
     depth.depthEnable = true;
@@ -159,11 +147,13 @@ void GLDevice::InstallDefaultState()
     depth.depthWriteEnable = true;
     depth.stencilEnable = false;
     depth.stencilFunc = CompareAlways;
-    SetDepthStencilState(defaultDepthStencil = CreateDepthStencilState(depth));
+    defaultDepthStencil.Set(CreateDepthStencilState(depth));
+    SetDepthStencilState(defaultDepthStencil.Get());
 
     RasterizerStateDescriptor rasterizer;
     rasterizer.cullMode = CullBack;
-    SetRasterizerState(defaultRasterizer = CreateRasterizerState(rasterizer));
+    defaultRasterizer.Set(CreateRasterizerState(rasterizer));
+    SetRasterizerState(defaultRasterizer.Get());
 
     // Without a shading context there is nothing to make a semantic map with.
     if (!shadingContext) {
@@ -173,7 +163,8 @@ void GLDevice::InstallDefaultState()
     String names[SemanticSlotCount];
     for (int i = 0; i < SemanticSlotCount; ++i)
         names[i] = GetStandardSemanticName(i);
-    SetSemanticMap(defaultSemanticMap = CreateSemanticMap(names));
+    defaultSemanticMap.Set(CreateSemanticMap(names));
+    SetSemanticMap(defaultSemanticMap.Get());
     SetPrimitiveType(PrimitiveTriangles);
 }
 

@@ -14,6 +14,7 @@
 // switches the context only when another device's context is current. Every OpenGL call goes
 // through the device's function table (GetGL).
 
+#include "core/Managed.h"
 #include "graphics/Device.h"
 #include "graphics/FramebufferSetup.h"
 #include "graphics/gl/GLFunctions.h"
@@ -38,6 +39,8 @@ public:
     static constexpr int MaxSlots = 16;
     static constexpr int MaxDrawCallListeners = 16;
 
+    // Out of line, where the state types the caches hold are complete.
+    GLDevice();
     ~GLDevice() override;
 
     void Clear(int flags, float r, float g, float b, float a, float depth, int stencil) override;
@@ -119,8 +122,8 @@ public:
     // A surface is going away: its cached framebuffer objects are deleted, and a setup that
     // used it falls back to the back buffer.
     void OnSurfaceDestroyed(GLSurface* surface);
-    // A layout, buffer, program or semantic map is going away: the device stops holding it as current or
-    // applied (an applied layout's attributes are disabled), so nothing reaches it later.
+    // A layout, buffer, program or semantic map is going away: the device stops holding it as
+    // current or applied (an applied layout's attributes are disabled), so nothing reaches it.
     void OnInputLayoutDestroyed(GLInputLayout* layout);
     void OnVertexBufferDestroyed(VertexBuffer* buffer);
     void OnIndexBufferDestroyed(IndexBuffer* buffer);
@@ -173,10 +176,11 @@ private:
     Rect viewport;
     Rect scissor;
 
-    std::map<SamplerStateDescriptor, GLSamplerState*> samplerStates;
-    std::map<BlendStateDescriptor, GLBlendState*> blendStates;
-    std::map<DepthStencilStateDescriptor, GLDepthStencilState*> depthStencilStates;
-    std::map<RasterizerStateDescriptor, GLRasterizerState*> rasterizerStates;
+    // Each cache holds the creation reference of its states.
+    std::map<SamplerStateDescriptor, Managed<GLSamplerState>> samplerStates;
+    std::map<BlendStateDescriptor, Managed<GLBlendState>> blendStates;
+    std::map<DepthStencilStateDescriptor, Managed<GLDepthStencilState>> depthStencilStates;
+    std::map<RasterizerStateDescriptor, Managed<GLRasterizerState>> rasterizerStates;
     std::map<FramebufferSetup, unsigned int> framebuffers;
 
     unsigned int copyReadFramebuffer = 0;
@@ -218,10 +222,10 @@ private:
     int maxTextureSize = 0;
 
     // The state every new device starts with (held for the device's life).
-    BlendState* defaultBlend = nullptr;
-    DepthStencilState* defaultDepthStencil = nullptr;
-    RasterizerState* defaultRasterizer = nullptr;
-    SemanticMap* defaultSemanticMap = nullptr;
+    Managed<BlendState> defaultBlend;
+    Managed<DepthStencilState> defaultDepthStencil;
+    Managed<RasterizerState> defaultRasterizer;
+    Managed<SemanticMap> defaultSemanticMap;
 };
 
 }  // namespace Nimbrel::Graphics

@@ -98,6 +98,20 @@ TEST_F(GLDeviceStateTest, EqualDescriptorsGiveTheIdenticalStateObject)
               Managed<RasterizerState>(device->CreateRasterizerState(rasterizer)).Get());
 }
 
+TEST_F(GLDeviceStateTest, InstallingTheDefaultStateAgainHoldsOneReferenceToIt)
+{
+    BlendState* blend = device->GetBlendState();
+    const int32_t blendCount = blend->GetRefCount();
+    SemanticMap* first = device->GetSemanticMap();
+    first->AddRef();
+    Managed<SemanticMap> previous(first);
+    device->InstallDefaultState();
+    EXPECT_EQ(device->GetBlendState(), blend);  // the cached state, held once by the defaults
+    EXPECT_EQ(blend->GetRefCount(), blendCount);
+    EXPECT_NE(device->GetSemanticMap(), first);
+    EXPECT_EQ(first->GetRefCount(), 1);  // only ours: the device let the old map go
+}
+
 TEST_F(GLDeviceStateTest, InvalidDescriptorsAreRefusedAndNotCached)
 {
     BlendStateDescriptor blend;
