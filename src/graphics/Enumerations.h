@@ -22,10 +22,18 @@ enum PixelFormat : int32_t {
 };
 
 // Depth and stencil buffer of the window, chosen when the device is made. The values 2 and 3
-// are defined too; the GL backend refuses them.
+// are defined too, for backends that have more formats; the GL backend refuses them.
 enum DepthStencilFormat : int32_t {
     DepthStencilFormatD16 = 0,    // 16-bit depth, no stencil
     DepthStencilFormatD24S8 = 1,  // 24-bit depth, 8-bit stencil
+    DepthStencilFormatReserved2 = 2,
+    DepthStencilFormatReserved3 = 3,
+};
+
+// Bits of the flags a device is made with. The GL backend reads only the first.
+enum DeviceFlags : int32_t {
+    DeviceFlagFullScreen = 1,
+    DeviceFlagVSync = 2,
 };
 
 // Sampler filters and surface copies. FilterNone is meaningful only as a mip filter.

@@ -74,13 +74,13 @@ void Application::SetGraphicsFlags(int flags)
 void Application::SetFullscreen(bool fullscreen)
 {
     ThrowIfRunning("Application::SetFullscreen(): Can not change graphics flags while application is running");
-    graphicsFlags = fullscreen ? graphicsFlags | 1 : graphicsFlags & ~1;
+    graphicsFlags = fullscreen ? graphicsFlags | Graphics::DeviceFlagFullScreen : graphicsFlags & ~Graphics::DeviceFlagFullScreen;
 }
 
 void Application::SetVSync(bool vsync)
 {
     ThrowIfRunning("Application::SetVSync(): Can not change graphics flags while application is running");
-    graphicsFlags = vsync ? graphicsFlags | 2 : graphicsFlags & ~2;
+    graphicsFlags = vsync ? graphicsFlags | Graphics::DeviceFlagVSync : graphicsFlags & ~Graphics::DeviceFlagVSync;
 }
 
 void Application::SetGraphicsBackend(Graphics::Device::Factory* backend)

@@ -8,7 +8,7 @@ namespace Nimbrel::Graphics {
 
 Device* GL2CGDeviceFactory::CreateDevice(Window* window, DepthStencilFormat format, int samples, int flags)
 {
-    Managed<SDLGLDevice> device(new SDLGLDevice(window, format, samples, (flags & 1) != 0));
+    Managed<SDLGLDevice> device(new SDLGLDevice(window, format, samples, (flags & DeviceFlagFullScreen) != 0));
     // Before the default state: the standard semantic map is made by the shading context.
     device->SetShadingContext(new CGShadingContext(device.Get()));
     device->InstallDefaultState();

@@ -27,11 +27,11 @@ SDLGLDevice::SDLGLDevice(Window* engineWindow, DepthStencilFormat format, int sa
 
     int depthBits;
     int stencilBits;
-    switch (static_cast<int>(format)) {
-    case 0: depthBits = 16; stencilBits = 0; break;
-    case 1: depthBits = 24; stencilBits = 8; break;
-    case 2:
-    case 3: throw Exception("Depth buffer format not supported");
+    switch (format) {
+    case DepthStencilFormatD16: depthBits = 16; stencilBits = 0; break;
+    case DepthStencilFormatD24S8: depthBits = 24; stencilBits = 8; break;
+    case DepthStencilFormatReserved2:
+    case DepthStencilFormatReserved3: throw Exception("Depth buffer format not supported");
     default: throw Exception("DepthStencilFromat not recognized");
     }
 
