@@ -80,7 +80,25 @@ int64_t BytesLeft(IO::Stream& in)
     return std::max<int64_t>(0, static_cast<int64_t>(in.GetLength()) - in.GetPosition());
 }
 
-// Skips `count` bytes; past the end of a seekable stream it stops at the end.
+// Reads up to `count` bytes in pieces, handing each to `take`, until the count or the stream
+// ends; returns how many bytes came.
+template <class Take>
+int64_t ReadPieces(IO::Stream& in, int64_t count, Take take)
+{
+    uint8_t piece[SkipPiece];
+    int64_t total = 0;
+    while (total < count) {
+        const int want = static_cast<int>(std::min<int64_t>(count - total, SkipPiece));
+        const int moved = in.Read(piece, 1, want);
+        if (moved <= 0 || moved > want)
+            break;
+        take(piece, moved);
+        total += moved;
+    }
+    return total;
+}
+
+// Skips `count` bytes; past the end of a stream it stops at the end.
 void Skip(IO::Stream& in, int64_t count)
 {
     if (in.IsSeekable()) {
@@ -88,14 +106,7 @@ void Skip(IO::Stream& in, int64_t count)
         in.Seek(0, static_cast<int>(target));
         return;
     }
-    uint8_t piece[SkipPiece];
-    while (count > 0) {
-        const int want = static_cast<int>(std::min<int64_t>(count, SkipPiece));
-        const int moved = in.Read(piece, 1, want);
-        if (moved <= 0 || moved > want)
-            return;
-        count -= moved;
-    }
+    ReadPieces(in, count, [](const uint8_t*, int) {});
 }
 
 struct Format {
@@ -158,14 +169,9 @@ std::unique_ptr<uint8_t[]> ReadData(IO::Stream& in, uint32_t size)
             return data;
         }
         std::vector<uint8_t> bytes;
-        uint8_t piece[SkipPiece];
-        while (bytes.size() < size) {
-            const int want = static_cast<int>(std::min<size_t>(size - bytes.size(), SkipPiece));
-            const int moved = in.Read(piece, 1, want);
-            if (moved <= 0 || moved > want)
-                Fail("DATA-chunk larger than the file");
-            bytes.insert(bytes.end(), piece, piece + moved);
-        }
+        ReadPieces(in, size, [&](const uint8_t* piece, int moved) { bytes.insert(bytes.end(), piece, piece + moved); });
+        if (bytes.size() < size)
+            Fail("DATA-chunk larger than the file");
         data.reset(new uint8_t[size]);
         std::copy(bytes.begin(), bytes.end(), data.get());
     } catch (const std::bad_alloc&) {
