@@ -1,33 +1,20 @@
 #include "sound/Mixer.h"
 
+#include "sound/SampleFormat.h"
+
 #include <algorithm>
-#include <bit>
 #include <cmath>
 
 namespace Nimbrel::Sound {
 
 namespace mixer_detail {
 
-inline float ReadSample(const uint8_t* bytes, int bitsPerSample)
-{
-    switch (bitsPerSample) {
-    case 8:
-        return (static_cast<int>(bytes[0]) - 128) / 128.0f;
-    case 16:
-        return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8))) / 32768.0f;
-    default: {
-        uint32_t bits = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-        return std::bit_cast<float>(bits);
-    }
-    }
-}
-
 // The left and right samples of one frame; a mono frame feeds both.
 inline void ReadFrame(const MixerVoice& voice, uint32_t frame, float& left, float& right)
 {
     const uint8_t* bytes = voice.ring.data() + static_cast<size_t>(frame) * voice.blockAlign;
-    left = ReadSample(bytes, voice.bitsPerSample);
-    right = voice.channels == 2 ? ReadSample(bytes + voice.bitsPerSample / 8, voice.bitsPerSample) : left;
+    left = DecodeSample(bytes, voice.bitsPerSample);
+    right = voice.channels == 2 ? DecodeSample(bytes + voice.bitsPerSample / 8, voice.bitsPerSample) : left;
 }
 
 }  // namespace mixer_detail

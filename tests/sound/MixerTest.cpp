@@ -1,11 +1,13 @@
 // The software mixer and its buffers without any audio output: the tests render by hand.
 #include "sound/Mixer.h"
 #include "sound/SDLSoundBuffer.h"
+#include "sound/SampleFormat.h"
 
 #include "support/Expect.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -22,6 +24,41 @@ std::vector<float> Render(Mixer& mixer, int frames)
     std::vector<float> output(2 * static_cast<size_t>(frames));
     mixer.Render(output.data(), frames);
     return output;
+}
+
+TEST(SampleFormat, DecodesTheEdgeValuesOfEachWidth)
+{
+    struct Case {
+        int bits;
+        std::vector<uint8_t> bytes;  // little-endian
+        float value;
+    };
+    const Case cases[] = {
+        {8, {0}, -1.0f},
+        {8, {127}, -1 / 128.0f},
+        {8, {128}, 0.0f},
+        {8, {255}, 127 / 128.0f},
+        {16, {0x00, 0x80}, -1.0f},
+        {16, {0xFF, 0x7F}, 32767 / 32768.0f},
+        {16, {0x00, 0x00}, 0.0f},
+        {16, {0xFF, 0xFF}, -1 / 32768.0f},
+        {16, {0x01, 0x00}, 1 / 32768.0f},
+        {16, {0x00, 0x01}, 256 / 32768.0f},
+        {32, {0x00, 0x00, 0x80, 0x3F}, 1.0f},
+        {32, {0x00, 0x00, 0x80, 0xBF}, -1.0f},
+        {32, {0x00, 0x00, 0x00, 0x80}, -0.0f},
+        {32, {0x01, 0x00, 0x00, 0x00}, std::numeric_limits<float>::denorm_min()},
+        {32, {0x00, 0x00, 0xC0, 0x7F}, std::numeric_limits<float>::quiet_NaN()},
+        {32, {0xDB, 0x0F, 0x49, 0x40}, 3.14159274f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bits << " bits, first byte " << int(c.bytes[0]));
+        // At an odd address, as samples of odd-sized frames lie.
+        uint8_t buffer[5] = {0xAA, 0xAA, 0xAA, 0xAA, 0xAA};
+        std::memcpy(buffer + 1, c.bytes.data(), c.bytes.size());
+        // Compared bit for bit, so -0 and NaN count too.
+        EXPECT_EQ(std::bit_cast<uint32_t>(DecodeSample(buffer + 1, c.bits)), std::bit_cast<uint32_t>(c.value));
+    }
 }
 
 // A ring of `frames` frames whose samples are all different, with the floats the mixer should

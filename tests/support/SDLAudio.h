@@ -78,6 +78,7 @@ public:
         std::ifstream in(file, std::ios::binary);
         std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::vector<float> samples(bytes.size() / sizeof(float));
+        // Before the driver has written anything both are empty, and their data may be null.
         if (!samples.empty())
             std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
         return samples;

@@ -1,9 +1,9 @@
 #include "utils/audio/ClipAudioStream.h"
 
 #include "core/Exception.h"
+#include "sound/SampleFormat.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 
 namespace Nimbrel::Utils::Audio {
@@ -37,18 +37,8 @@ int ClipAudioStream::ReadSamples(float* data, int frames)
             current = 0;
         }
         const uint8_t* sample = bytes + static_cast<size_t>(current) * channels * sampleBytes;
-        for (int c = 0; c < channels; ++c, sample += sampleBytes) {
-            float value;
-            if (width == 8) {
-                value = (static_cast<int>(sample[0]) - 128) / 128.0f;
-            } else if (width == 16) {
-                value = static_cast<int16_t>(static_cast<uint16_t>(sample[0] | (sample[1] << 8))) / 32768.0f;
-            } else {
-                uint32_t bits = sample[0] | (sample[1] << 8) | (sample[2] << 16) | (static_cast<uint32_t>(sample[3]) << 24);
-                value = std::bit_cast<float>(bits);
-            }
-            data[static_cast<size_t>(i) * channels + c] = value;
-        }
+        for (int c = 0; c < channels; ++c, sample += sampleBytes)
+            data[static_cast<size_t>(i) * channels + c] = Sound::DecodeSample(sample, width);
         ++current;
     }
     return std::max(frames, 0);

@@ -1,6 +1,7 @@
 #include "utils/loaders/WavLoader.h"
 
 #include "core/Exception.h"
+#include "io/ByteReader.h"
 #include "io/Stream.h"
 #include "utils/Resource.h"
 #include "utils/audio/Clip.h"
@@ -17,11 +18,8 @@ namespace Nimbrel::Utils::Loaders {
 
 namespace wav_loader_detail {
 
-constexpr uint32_t Tag(const char (&text)[5])
-{
-    return static_cast<uint8_t>(text[0]) | (static_cast<uint8_t>(text[1]) << 8) |
-           (static_cast<uint8_t>(text[2]) << 16) | (static_cast<uint32_t>(static_cast<uint8_t>(text[3])) << 24);
-}
+// The prefix of every message, also given to the byte readers.
+constexpr const char* Prefix = "Invalid WAV-File! ";
 
 constexpr uint16_t FormatPCM = 1;
 constexpr uint16_t FormatFloat = 3;
@@ -30,10 +28,12 @@ constexpr uint16_t FormatExtensible = 0xFFFE;
 constexpr uint32_t ExtensionBytes = 10;
 // Unseekable streams are skipped and read in pieces of this size.
 constexpr int SkipPiece = 4096;
+// The most of a format chunk that is read; the fields used all lie well within it.
+constexpr uint32_t FormatCap = 64;
 
-[[noreturn]] void Truncated()
+[[noreturn]] void Fail(const char* message)
 {
-    throw Exception("Invalid WAV-File! The file ends inside a header");
+    throw Exception(String(Prefix) + message);
 }
 
 // Reads exactly `size` bytes or throws the truncation message.
@@ -44,23 +44,32 @@ void ReadExactly(IO::Stream& in, void* data, int size)
     while (total < size) {
         const int moved = in.Read(bytes + total, 1, size - total);
         if (moved <= 0 || moved > size - total)
-            Truncated();
+            Fail("The file ends inside a header");
         total += moved;
     }
 }
 
-uint32_t ReadU32(IO::Stream& in)
+// The four-character code at `id` is `tag`, compared over its first `length` bytes.
+bool IsTag(const uint8_t* id, const char (&tag)[5], size_t length = 4)
 {
-    uint8_t b[4];
-    ReadExactly(in, b, 4);
-    return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
+    return std::memcmp(id, tag, length) == 0;
 }
 
-uint16_t ReadU16(IO::Stream& in)
+// An eight-byte chunk header: the code and the size of the body that follows.
+struct ChunkHeader {
+    uint8_t id[4];
+    uint32_t size;
+};
+
+ChunkHeader ReadChunkHeader(IO::Stream& in)
 {
-    uint8_t b[2];
-    ReadExactly(in, b, 2);
-    return static_cast<uint16_t>(b[0] | (b[1] << 8));
+    uint8_t bytes[8];
+    ReadExactly(in, bytes, 8);
+    IO::ByteReader reader(bytes, sizeof bytes, Prefix);
+    ChunkHeader header;
+    std::memcpy(header.id, reader.Bytes(4), 4);
+    header.size = reader.U32();
+    return header;
 }
 
 // Bytes left in the stream, or -1 when it cannot tell.
@@ -71,7 +80,25 @@ int64_t BytesLeft(IO::Stream& in)
     return std::max<int64_t>(0, static_cast<int64_t>(in.GetLength()) - in.GetPosition());
 }
 
-// Skips `count` bytes; past the end of a seekable stream it stops at the end.
+// Reads up to `count` bytes in pieces, handing each to `take`, until the count or the stream
+// ends; returns how many bytes came.
+template <class Take>
+int64_t ReadPieces(IO::Stream& in, int64_t count, Take take)
+{
+    uint8_t piece[SkipPiece];
+    int64_t total = 0;
+    while (total < count) {
+        const int want = static_cast<int>(std::min<int64_t>(count - total, SkipPiece));
+        const int moved = in.Read(piece, 1, want);
+        if (moved <= 0 || moved > want)
+            break;
+        take(piece, moved);
+        total += moved;
+    }
+    return total;
+}
+
+// Skips `count` bytes; past the end of a stream it stops at the end.
 void Skip(IO::Stream& in, int64_t count)
 {
     if (in.IsSeekable()) {
@@ -79,14 +106,7 @@ void Skip(IO::Stream& in, int64_t count)
         in.Seek(0, static_cast<int>(target));
         return;
     }
-    uint8_t piece[SkipPiece];
-    while (count > 0) {
-        const int want = static_cast<int>(std::min<int64_t>(count, SkipPiece));
-        const int moved = in.Read(piece, 1, want);
-        if (moved <= 0 || moved > want)
-            return;
-        count -= moved;
-    }
+    ReadPieces(in, count, [](const uint8_t*, int) {});
 }
 
 struct Format {
@@ -97,37 +117,40 @@ struct Format {
     uint16_t bitsPerSample = 0;
 };
 
-Format ReadFormat(IO::Stream& in)
+// The body of the format chunk, `size` bytes long; what lies past the cap is skipped.
+Format ReadFormat(IO::Stream& in, uint32_t size)
 {
-    const uint32_t size = ReadU32(in);
     if (size < 16)
-        throw Exception("Invalid WAV-File! FORMAT-header too short");
+        Fail("FORMAT-header too short");
+    uint8_t bytes[FormatCap];
+    const uint32_t kept = std::min(size, FormatCap);
+    ReadExactly(in, bytes, static_cast<int>(kept));
+    Skip(in, static_cast<int64_t>(size - kept) + (size & 1));
+
+    IO::ByteReader reader(bytes, kept, Prefix);
     Format format;
-    format.tag = ReadU16(in);
-    format.channels = ReadU16(in);
-    ReadU32(in);  // the sample rate field: the rate is taken from the byte rate
-    format.averageBytesPerSecond = ReadU32(in);
-    format.blockAlign = ReadU16(in);
-    format.bitsPerSample = ReadU16(in);
-    uint32_t rest = size - 16;
-    if (format.tag == FormatExtensible && rest >= ExtensionBytes + 2) {
-        ReadU16(in);  // extension size
-        ReadU16(in);  // valid bits per sample
-        ReadU32(in);  // channel mask
-        format.tag = ReadU16(in);  // the sub-format's first two bytes are the format code
-        rest -= ExtensionBytes;
+    format.tag = reader.U16();
+    format.channels = reader.U16();
+    reader.U32();  // the sample rate field: the rate is taken from the byte rate
+    format.averageBytesPerSecond = reader.U32();
+    format.blockAlign = reader.U16();
+    format.bitsPerSample = reader.U16();
+    if (format.tag == FormatExtensible && size - 16 >= ExtensionBytes + 2) {
+        reader.U16();  // extension size
+        reader.U16();  // valid bits per sample
+        reader.U32();  // channel mask
+        format.tag = reader.U16();  // the sub-format's first two bytes are the format code
     }
-    Skip(in, static_cast<int64_t>(rest) + (size & 1));
 
     const uint16_t bits = format.bitsPerSample;
     const bool pcm = format.tag == FormatPCM && (bits == 8 || bits == 16 || bits == 24 || bits == 32);
     const bool floats = format.tag == FormatFloat && bits == 32;
     if (!pcm && !floats)
-        throw Exception("Invalid WAV-File! Only 8-, 16-, 24- or 32-bit PCM and 32-bit float data are supported");
+        Fail("Only 8-, 16-, 24- or 32-bit PCM and 32-bit float data are supported");
     if (format.channels < 1 || format.blockAlign != format.channels * format.bitsPerSample / 8)
-        throw Exception("Invalid WAV-File! Channel count and block alignment do not match");
+        Fail("Channel count and block alignment do not match");
     if (format.averageBytesPerSecond / format.blockAlign < 1 || format.averageBytesPerSecond / format.blockAlign > INT_MAX)
-        throw Exception("Invalid WAV-File! Invalid sample rate");
+        Fail("Invalid sample rate");
     return format;
 }
 
@@ -137,7 +160,7 @@ std::unique_ptr<uint8_t[]> ReadData(IO::Stream& in, uint32_t size)
 {
     const int64_t left = BytesLeft(in);
     if (size > static_cast<uint32_t>(INT_MAX) || (left >= 0 && size > left))
-        throw Exception("Invalid WAV-File! DATA-chunk larger than the file");
+        Fail("DATA-chunk larger than the file");
     std::unique_ptr<uint8_t[]> data;
     try {
         if (left >= 0) {
@@ -146,18 +169,13 @@ std::unique_ptr<uint8_t[]> ReadData(IO::Stream& in, uint32_t size)
             return data;
         }
         std::vector<uint8_t> bytes;
-        uint8_t piece[SkipPiece];
-        while (bytes.size() < size) {
-            const int want = static_cast<int>(std::min<size_t>(size - bytes.size(), SkipPiece));
-            const int moved = in.Read(piece, 1, want);
-            if (moved <= 0 || moved > want)
-                throw Exception("Invalid WAV-File! DATA-chunk larger than the file");
-            bytes.insert(bytes.end(), piece, piece + moved);
-        }
+        ReadPieces(in, size, [&](const uint8_t* piece, int moved) { bytes.insert(bytes.end(), piece, piece + moved); });
+        if (bytes.size() < size)
+            Fail("DATA-chunk larger than the file");
         data.reset(new uint8_t[size]);
         std::copy(bytes.begin(), bytes.end(), data.get());
     } catch (const std::bad_alloc&) {
-        throw Exception("Invalid WAV-File! Not enough memory for the sample data");
+        Fail("Not enough memory for the sample data");
     }
     return data;
 }
@@ -168,19 +186,17 @@ void IntegersToFloats(std::unique_ptr<uint8_t[]>& data, uint32_t& size, int byte
 {
     const uint64_t count = size / static_cast<uint32_t>(bytesPerSample);
     if (count * 4 > static_cast<uint64_t>(INT_MAX))
-        throw Exception("Invalid WAV-File! DATA-chunk too large for a clip");
+        Fail("DATA-chunk too large for a clip");
     std::unique_ptr<uint8_t[]> floats;
     try {
         floats.reset(new uint8_t[count * 4]);
     } catch (const std::bad_alloc&) {
-        throw Exception("Invalid WAV-File! Not enough memory for the sample data");
+        Fail("Not enough memory for the sample data");
     }
-    // A 24-bit sample is moved into the top three bytes, where it converts without rounding.
-    const uint8_t* in = data.get();
-    for (uint64_t i = 0; i < count; ++i, in += bytesPerSample) {
-        uint32_t bits = in[0] | (in[1] << 8) | (static_cast<uint32_t>(in[2]) << 16);
-        bits = bytesPerSample == 3 ? bits << 8 : bits | static_cast<uint32_t>(in[3]) << 24;
-        const float sample = static_cast<float>(static_cast<int32_t>(bits)) * (1.0f / 2147483648.0f);
+    IO::ByteReader in(data.get(), size, Prefix);
+    for (uint64_t i = 0; i < count; ++i) {
+        const float sample = bytesPerSample == 3 ? static_cast<float>(in.I24()) * (1.0f / 8388608.0f)
+                                                 : static_cast<float>(in.I32()) * (1.0f / 2147483648.0f);
         std::memcpy(floats.get() + i * 4, &sample, 4);
     }
     data = std::move(floats);
@@ -198,14 +214,19 @@ Object* WavLoader::Load(ResourceType, const String& descriptor, ResourceProxy* p
     if (in.IsSeekable())
         in.Seek(0, 0);
 
-    if (ReadU32(in) != Tag("RIFF"))
-        throw Exception("Invalid WAV-File! RIFF-header not found");
-    const int64_t riffEnd = 8 + static_cast<int64_t>(ReadU32(in));
-    if (ReadU32(in) != Tag("WAVE"))
-        throw Exception("Invalid WAV-File! WAVE-header not found");
-    if ((ReadU32(in) & 0x00FFFFFFu) != (Tag("fmt ") & 0x00FFFFFFu))
-        throw Exception("Invalid WAV-File! FORMAT-header not found");
-    const Format format = ReadFormat(in);
+    const ChunkHeader riff = ReadChunkHeader(in);
+    if (!IsTag(riff.id, "RIFF"))
+        Fail("RIFF-header not found");
+    const int64_t riffEnd = 8 + static_cast<int64_t>(riff.size);
+    uint8_t wave[4];
+    ReadExactly(in, wave, 4);
+    if (!IsTag(wave, "WAVE"))
+        Fail("WAVE-header not found");
+    // Only the first three letters are compared: some writers end the code with a zero byte.
+    const ChunkHeader fmt = ReadChunkHeader(in);
+    if (!IsTag(fmt.id, "fmt ", 3))
+        Fail("FORMAT-header not found");
+    const Format format = ReadFormat(in, fmt.size);
 
     // Chunk headers are looked for up to the end of the RIFF chunk or of the file, whichever
     // comes first; a stream that cannot tell its end stops at the first short header.
@@ -213,15 +234,15 @@ Object* WavLoader::Load(ResourceType, const String& descriptor, ResourceProxy* p
     const int64_t end = left < 0 ? riffEnd : std::min(riffEnd, in.GetPosition() + left);
     for (;;) {
         if (left >= 0 && in.GetPosition() + 8 > end)
-            throw Exception("Invalid WAV-File! DATA-chunk not found");
-        uint32_t id, size;
+            Fail("DATA-chunk not found");
+        ChunkHeader chunk;
         try {
-            id = ReadU32(in);
-            size = ReadU32(in);
+            chunk = ReadChunkHeader(in);
         } catch (const Exception&) {
-            throw Exception("Invalid WAV-File! DATA-chunk not found");
+            Fail("DATA-chunk not found");
         }
-        if (id == Tag("data")) {
+        uint32_t size = chunk.size;
+        if (IsTag(chunk.id, "data")) {
             std::unique_ptr<uint8_t[]> data = ReadData(in, size);
             const int rate = static_cast<int>(format.averageBytesPerSecond / format.blockAlign);
             int width = format.bitsPerSample;

@@ -33,26 +33,27 @@ voidpf ZCALLBACK Open(voidpf opaque, const char*, int)
     return opaque;
 }
 
-uLong ZCALLBACK Read(voidpf, voidpf stream, void* buffer, uLong size)
+// Moves up to `size` bytes with `move` (the stream's Read or Write); 0 on failure.
+template <class Move>
+uLong Transfer(uLong size, Move move)
 {
     try {
         int wanted = size > INT_MAX ? INT_MAX : static_cast<int>(size);
-        int moved = AsStream(stream)->Read(buffer, 1, wanted);
+        int moved = move(wanted);
         return moved < 0 ? 0 : static_cast<uLong>(moved);
     } catch (const Exception&) {
         return 0;
     }
 }
 
+uLong ZCALLBACK Read(voidpf, voidpf stream, void* buffer, uLong size)
+{
+    return Transfer(size, [&](int wanted) { return AsStream(stream)->Read(buffer, 1, wanted); });
+}
+
 uLong ZCALLBACK Write(voidpf, voidpf stream, const void* buffer, uLong size)
 {
-    try {
-        int wanted = size > INT_MAX ? INT_MAX : static_cast<int>(size);
-        int moved = AsStream(stream)->Write(buffer, 1, wanted);
-        return moved < 0 ? 0 : static_cast<uLong>(moved);
-    } catch (const Exception&) {
-        return 0;
-    }
+    return Transfer(size, [&](int wanted) { return AsStream(stream)->Write(buffer, 1, wanted); });
 }
 
 long ZCALLBACK Tell(voidpf, voidpf stream)

@@ -86,11 +86,14 @@ TEST_F(WavLoaderTest, SkipsWhatComesBeforeTheData)
     longFormat.formatExtra = {0, 0};
     Wav oddFormat;
     oddFormat.formatExtra = {1, 0, 9};
+    Wav hugeFormat;  // longer than the part of a format chunk that is read
+    hugeFormat.formatExtra = Bytes(101);
     Wav extensible;
     extensible.tag = 0xFFFE;
     extensible.formatExtra = {22, 0, 16, 0, 3, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
     for (Case c : {Case{"LIST", list}, Case{"odd chunks", odd}, Case{"18-byte format", longFormat},
-                   Case{"odd format", oddFormat}, Case{"extensible PCM", extensible}}) {
+                   Case{"odd format", oddFormat},
+                   Case{"117-byte format", hugeFormat}, Case{"extensible PCM", extensible}}) {
         c.wav.data = Bytes(400, 7);
         Managed<Audio::Clip> clip(Load(c.wav.Build()));
         ASSERT_EQ(clip->GetSize(), 400) << c.name;
