@@ -214,10 +214,15 @@ Object* WavLoader::Load(ResourceType, const String& descriptor, ResourceProxy* p
     if (in.IsSeekable())
         in.Seek(0, 0);
 
-    const ChunkHeader riff = ReadChunkHeader(in);
-    if (!IsTag(riff.id, "RIFF"))
+    // The code is checked before the size is read, so a short file of another kind is named
+    // for what it is not.
+    uint8_t riffId[4];
+    ReadExactly(in, riffId, 4);
+    if (!IsTag(riffId, "RIFF"))
         Fail("RIFF-header not found");
-    const int64_t riffEnd = 8 + static_cast<int64_t>(riff.size);
+    uint8_t riffSize[4];
+    ReadExactly(in, riffSize, 4);
+    const int64_t riffEnd = 8 + static_cast<int64_t>(IO::ByteReader(riffSize, 4, Prefix).U32());
     uint8_t wave[4];
     ReadExactly(in, wave, 4);
     if (!IsTag(wave, "WAVE"))

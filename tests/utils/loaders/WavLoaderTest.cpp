@@ -221,6 +221,7 @@ TEST_F(WavLoaderTest, BrokenFilesEndInTheirMessages)
     const std::vector<Case> cases = {
         {"empty", {}, "Invalid WAV-File! The file ends inside a header"},
         {"not RIFF", replaced(0, "RIFX"), "Invalid WAV-File! RIFF-header not found"},
+        {"a short text", {'h', 'e', 'l', 'l', 'o'}, "Invalid WAV-File! RIFF-header not found"},
         {"not WAVE", replaced(8, "AVI "), "Invalid WAV-File! WAVE-header not found"},
         {"no format first", replaced(12, "LIST"), "Invalid WAV-File! FORMAT-header not found"},
         {"format chunk too short", shortFormat, "Invalid WAV-File! FORMAT-header too short"},
