@@ -2,12 +2,12 @@
 #include "sound/SDLSoundDevice.h"
 
 #include "core/Managed.h"
-#include "platform/Clock.h"
 #include "platform/Sleep.h"
 #include "sound/Buffer.h"
 
 #include "support/Expect.h"
 #include "support/SDLAudio.h"
+#include "support/WaitFor.h"
 
 #include <SDL.h>
 
@@ -22,13 +22,7 @@ namespace sdl_sound_device_test {
 // Waits for the play cursor to leave `from`, up to a generous deadline.
 bool CursorMoves(Sound::Buffer* buffer, int from)
 {
-    const double start = GetSeconds();
-    while (GetSeconds() - start < 10.0) {
-        if (buffer->GetPlayPosition() != from)
-            return true;
-        Sleep(5);
-    }
-    return false;
+    return Testing::WaitFor([&] { return buffer->GetPlayPosition() != from; });
 }
 
 TEST(SDLSoundDevice, PlaysBuffersInRealTimeAndStopsTheSubsystemWhenClosed)

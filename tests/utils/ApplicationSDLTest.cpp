@@ -5,10 +5,10 @@
 
 #include "graphics/gl/GL2CGDeviceFactory.h"
 #include "input/KeyCodes.h"
-#include "platform/Clock.h"
 #include "support/RecordingWidget.h"
 #include "support/SDLAudio.h"
 #include "support/SDLVideo.h"
+#include "support/WaitFor.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -133,12 +133,7 @@ TEST_F(ApplicationSDLTest, CursorCallsReachSDL)
     };
     // The window system delivers the move when it gets to it: pass until it has come, up to
     // a generous deadline.
-    const double start = GetSeconds();
-    while (!arrived() && GetSeconds() - start < 10.0) {
-        app->Update();
-        SDL_Delay(5);
-    }
-    EXPECT_TRUE(arrived());
+    EXPECT_TRUE(Testing::WaitFor(arrived, [&] { app->Update(); }));
 }
 
 TEST_F(ApplicationSDLTest, EscapeReleasedEndsUpdateWithoutPresenting)

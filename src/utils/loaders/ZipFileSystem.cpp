@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "io/Buffer.h"
+#include "io/ByteReader.h"
 #include "utils/BufferStream.h"
 
 #include <algorithm>
@@ -169,62 +170,67 @@ Sizes ReadSizes(unzFile archive, const unz_file_info64& info)
     if (unzGetCurrentFileInfo64(archive, &again, nullptr, 0, extra.data(), static_cast<uLong>(extra.size()), nullptr,
                                 0) != UNZ_OK)
         return sizes;
-    auto get16 = [&](size_t at) { return static_cast<uint16_t>(extra[at] | extra[at + 1] << 8); };
-    auto get64 = [&](size_t at) {
-        uint64_t value = 0;
-        for (int i = 7; i >= 0; --i)
-            value = value << 8 | extra[at + static_cast<size_t>(i)];
-        return value;
-    };
-    for (size_t at = 0; at + 4 <= extra.size();) {
-        const uint16_t id = get16(at);
-        const size_t size = get16(at + 2);
-        const size_t end = std::min(at + 4 + size, extra.size());
-        if (id == Zip64ExtraId) {
-            size_t field = at + 4;
-            if (!sizes.uncompressed && info.uncompressed_size == Unknown32 && field + 8 <= end) {
-                sizes.uncompressed = get64(field);
-                field += 8;
+    // A field cut short by the end of the extra data yields no size, which stays unknown.
+    IO::ByteReader fields(extra.data(), extra.size());
+    try {
+        while (fields.Remaining() >= 4) {
+            const uint16_t id = fields.U16();
+            const size_t size = std::min<size_t>(fields.U16(), fields.Remaining());
+            if (id != Zip64ExtraId) {
+                fields.Skip(size);
+                continue;
             }
-            if (!sizes.compressed && info.compressed_size == Unknown32 && field + 8 <= end)
-                sizes.compressed = get64(field);
+            IO::ByteReader zip64(fields.Bytes(size), size);
+            if (!sizes.uncompressed && info.uncompressed_size == Unknown32)
+                sizes.uncompressed = zip64.U64();
+            if (!sizes.compressed && info.compressed_size == Unknown32)
+                sizes.compressed = zip64.U64();
             break;
         }
-        at = end;
+    } catch (const Exception&) {
     }
     return sizes;
 }
 
-// A buffer that grows with the bytes an entry really gives, up to a limit.
+// A buffer that grows with the bytes an entry really gives, up to a limit. Its last step
+// ends at the limit, so an entry of the size it claimed is handed over without a copy.
 class Growing {
 public:
     explicit Growing(uint64_t limit) : limit(limit) {}
     // Room for at least one more byte; false when the limit is reached.
     bool MakeRoom()
     {
-        if (used < bytes.size())
+        if (used < Capacity())
             return true;
         if (used >= limit)
             return false;
         const uint64_t grown = std::min<uint64_t>(limit, std::max<uint64_t>(used * 2, used + Piece));
-        bytes.resize(static_cast<size_t>(grown));
+        Resize(static_cast<int64_t>(grown));
         return true;
     }
-    const uint8_t* Bytes() const { return bytes.data(); }
-    uint8_t* Free() { return bytes.data() + used; }
-    size_t FreeSize() const { return bytes.size() - used; }
+    const uint8_t* Bytes() const { return buffer ? buffer->Data() : nullptr; }
+    uint8_t* Free() { return buffer->Data() + used; }
+    size_t FreeSize() const { return Capacity() - used; }
     void Used(size_t count) { used += count; }
     size_t Size() const { return used; }
-    Managed<IO::Buffer> Take() const
+    Managed<IO::Buffer> Take()
     {
-        Managed<IO::Buffer> buffer(new IO::Buffer(static_cast<int64_t>(used)));
-        if (used)
-            std::memcpy(buffer->Data(), bytes.data(), used);
+        if (!buffer || used != Capacity())
+            Resize(static_cast<int64_t>(used));
         return buffer;
     }
 
 private:
-    std::vector<uint8_t> bytes;
+    size_t Capacity() const { return buffer ? static_cast<size_t>(buffer->GetSize()) : 0; }
+    void Resize(int64_t size)
+    {
+        Managed<IO::Buffer> resized(new IO::Buffer(size));
+        if (used)
+            std::memcpy(resized->Data(), buffer->Data(), used);
+        buffer = resized;
+    }
+
+    Managed<IO::Buffer> buffer;
     size_t used = 0;
     uint64_t limit;
 };

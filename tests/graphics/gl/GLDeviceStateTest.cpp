@@ -8,11 +8,10 @@
 #include "support/Expect.h"
 #include "support/GLCallCounter.h"
 #include "support/GLTestDevice.h"
+#include "support/WaitFor.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
-
-#include <chrono>
 
 namespace gl_device_state_test {
 
@@ -371,15 +370,14 @@ TEST(GLDeviceBackBuffer, AResizedDrawableResizesTheBackBufferAtPresent)
     SDL_Window* window = static_cast<SDLWindow*>(device.window.Get())->GetSDLWindow();
     SDL_SetWindowSize(window, 48, 40);
     // The window system answers in its own time: present until the drawable has changed.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     int width = 0;
     int height = 0;
-    while (std::chrono::steady_clock::now() < deadline) {
-        device->Present();
-        SDL_GL_GetDrawableSize(window, &width, &height);
-        if (width == 48 && height == 40 && device->GetBackBuffer()->GetHeight() == 40)
-            break;
-    }
+    Testing::WaitFor(
+        [&] {
+            SDL_GL_GetDrawableSize(window, &width, &height);
+            return width == 48 && height == 40 && device->GetBackBuffer()->GetHeight() == 40;
+        },
+        [&] { device->Present(); });
     ASSERT_EQ(width, 48);
     EXPECT_EQ(device->GetBackBuffer()->GetWidth(), 48);
     EXPECT_EQ(device->GetBackBuffer()->GetHeight(), 40);

@@ -12,6 +12,7 @@
 #include "support/AudioFixtures.h"
 #include "support/Expect.h"
 #include "support/SDLAudio.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -99,17 +100,7 @@ private:
     bool released = false;
 };
 
-// Polls `condition` until it holds; false only when it still fails after a generous deadline.
-bool WaitFor(const std::function<bool()>& condition, double seconds = 10.0)
-{
-    const double start = GetSeconds();
-    while (!condition()) {
-        if (GetSeconds() - start > seconds)
-            return false;
-        Sleep(5);
-    }
-    return true;
-}
+using Testing::WaitFor;
 
 bool Silent(const std::vector<float>& output)
 {
