@@ -2,11 +2,9 @@
 
 #include "core/Exception.h"
 
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-
 namespace Nimbrel::Graphics {
 
-bool Device::SupportsShadingLanguage(ShadingLanguage language)
+bool Device::SupportsShadingLanguage(ShadingLanguage)
 {
     throw Exception("Device::SupportsShadingLanguage(): Not available on this device");
 }
@@ -16,147 +14,147 @@ Surface* Device::GetBackBuffer()
     throw Exception("Device::GetBackBuffer(): Not available on this device");
 }
 
-VertexBuffer* Device::CreateVertexBuffer(BufferMode mode, int size, int stride)
+VertexBuffer* Device::CreateVertexBuffer(BufferMode, int, int)
 {
     throw Exception("Device::CreateVertexBuffer(): Not available on this device");
 }
 
-IndexBuffer* Device::CreateIndexBuffer(BufferMode mode, int size, int indexSize)
+IndexBuffer* Device::CreateIndexBuffer(BufferMode, int, int)
 {
     throw Exception("Device::CreateIndexBuffer(): Not available on this device");
 }
 
-Surface* Device::CreateSurface(int width, int height, PixelFormat format, int samples)
+Surface* Device::CreateSurface(int, int, PixelFormat, int)
 {
     throw Exception("Device::CreateSurface(): Not available on this device");
 }
 
-Texture2D* Device::CreateTexture2D(int width, int height, PixelFormat format, bool renderable)
+Texture2D* Device::CreateTexture2D(int, int, PixelFormat, bool)
 {
     throw Exception("Device::CreateTexture2D(): Not available on this device");
 }
 
-Texture* Device::CreateTexture3D(int width, int height, int depth, PixelFormat format, bool renderable)
+Texture* Device::CreateTexture3D(int, int, int, PixelFormat, bool)
 {
     throw Exception("Device::CreateTexture3D(): Not available on this device");
 }
 
-TextureCube* Device::CreateTextureCube(int size, PixelFormat format, bool renderable)
+TextureCube* Device::CreateTextureCube(int, PixelFormat, bool)
 {
     throw Exception("Device::CreateTextureCube(): Not available on this device");
 }
 
-Shader* Device::CreateShader(ShaderType type, bool precompiled, const char* entryPoint, const char* reserved, const char* source)
+Shader* Device::CreateShader(ShaderType, bool, const char*, const char*, const char*)
 {
     throw Exception("Device::CreateShader(): Not available on this device");
 }
 
-Program* Device::CreateProgram(Shader* vertex, Shader* pixel, Shader* geometry)
+Program* Device::CreateProgram(Shader*, Shader*, Shader*)
 {
     throw Exception("Device::CreateProgram(): Not available on this device");
 }
 
-Program* Device::CreateProgram(Shader* vertex, Shader* pixel)
+Program* Device::CreateProgram(Shader*, Shader*)
 {
     throw Exception("Device::CreateProgram(): Not available on this device");
 }
 
-BlendState* Device::CreateBlendState(const BlendStateDescriptor& descriptor)
+BlendState* Device::CreateBlendState(const BlendStateDescriptor&)
 {
     throw Exception("Device::CreateBlendState(): Not available on this device");
 }
 
-DepthStencilState* Device::CreateDepthStencilState(const DepthStencilStateDescriptor& descriptor)
+DepthStencilState* Device::CreateDepthStencilState(const DepthStencilStateDescriptor&)
 {
     throw Exception("Device::CreateDepthStencilState(): Not available on this device");
 }
 
-RasterizerState* Device::CreateRasterizerState(const RasterizerStateDescriptor& descriptor)
+RasterizerState* Device::CreateRasterizerState(const RasterizerStateDescriptor&)
 {
     throw Exception("Device::CreateRasterizerState(): Not available on this device");
 }
 
-InputLayout* Device::CreateInputLayout(const InputElement* elements, int count)
+InputLayout* Device::CreateInputLayout(const InputElement*, int)
 {
     throw Exception("Device::CreateInputLayout(): Not available on this device");
 }
 
-SemanticMap* Device::CreateSemanticMap(const String* names)
+SemanticMap* Device::CreateSemanticMap(const String*)
 {
     throw Exception("Device::CreateSemanticMap(): Not available on this device");
 }
 
-SamplerState* Device::CreateSamplerState(const SamplerStateDescriptor& descriptor)
+SamplerState* Device::CreateSamplerState(const SamplerStateDescriptor&)
 {
     throw Exception("Device::CreateSamplerState(): Not available on this device");
 }
 
-void Device::SetViewports(int count, const Rect* rects)
+void Device::SetViewports(int, const Rect*)
 {
     throw Exception("Device::SetViewports(): Not available on this device");
 }
 
-void Device::SetScissorRects(int count, const Rect* rects)
+void Device::SetScissorRects(int, const Rect*)
 {
     throw Exception("Device::SetScissorRects(): Not available on this device");
 }
 
-void Device::SetBlendState(BlendState* state)
+void Device::SetBlendState(BlendState*)
 {
     throw Exception("Device::SetBlendState(): Not available on this device");
 }
 
-void Device::SetDepthStencilState(DepthStencilState* state)
+void Device::SetDepthStencilState(DepthStencilState*)
 {
     throw Exception("Device::SetDepthStencilState(): Not available on this device");
 }
 
-void Device::SetRasterizerState(RasterizerState* state)
+void Device::SetRasterizerState(RasterizerState*)
 {
     throw Exception("Device::SetRasterizerState(): Not available on this device");
 }
 
-void Device::SetInputLayout(InputLayout* layout)
+void Device::SetInputLayout(InputLayout*)
 {
     throw Exception("Device::SetInputLayout(): Not available on this device");
 }
 
-void Device::SetSemanticMap(SemanticMap* map)
+void Device::SetSemanticMap(SemanticMap*)
 {
     throw Exception("Device::SetSemanticMap(): Not available on this device");
 }
 
-void Device::SetVertexBuffer(int stream, VertexBuffer* buffer)
+void Device::SetVertexBuffer(int, VertexBuffer*)
 {
     throw Exception("Device::SetVertexBuffer(): Not available on this device");
 }
 
-void Device::SetIndexBuffer(IndexBuffer* buffer)
+void Device::SetIndexBuffer(IndexBuffer*)
 {
     throw Exception("Device::SetIndexBuffer(): Not available on this device");
 }
 
-void Device::SetPrimitiveType(PrimitiveType type)
+void Device::SetPrimitiveType(PrimitiveType)
 {
     throw Exception("Device::SetPrimitiveType(): Not available on this device");
 }
 
-void Device::SetProgram(Program* program)
+void Device::SetProgram(Program*)
 {
     throw Exception("Device::SetProgram(): Not available on this device");
 }
 
-void Device::SetFramebuffer(int count, Surface* const* colors, Surface* depthStencil)
+void Device::SetFramebuffer(int, Surface* const*, Surface*)
 {
     throw Exception("Device::SetFramebuffer(): Not available on this device");
 }
 
-int Device::GetViewports(int count, Rect* out)
+int Device::GetViewports(int, Rect*)
 {
     throw Exception("Device::GetViewports(): Not available on this device");
 }
 
-int Device::GetScissorRects(int count, Rect* out)
+int Device::GetScissorRects(int, Rect*)
 {
     throw Exception("Device::GetScissorRects(): Not available on this device");
 }
@@ -186,7 +184,7 @@ SemanticMap* Device::GetSemanticMap()
     throw Exception("Device::GetSemanticMap(): Not available on this device");
 }
 
-VertexBuffer* Device::GetVertexBuffer(int stream)
+VertexBuffer* Device::GetVertexBuffer(int)
 {
     throw Exception("Device::GetVertexBuffer(): Not available on this device");
 }
@@ -206,7 +204,7 @@ Program* Device::GetProgram()
     throw Exception("Device::GetProgram(): Not available on this device");
 }
 
-Surface* Device::GetColorTarget(int index)
+Surface* Device::GetColorTarget(int)
 {
     throw Exception("Device::GetColorTarget(): Not available on this device");
 }
@@ -221,22 +219,22 @@ Surface* Device::GetDepthStencilTarget()
     throw Exception("Device::GetDepthStencilTarget(): Not available on this device");
 }
 
-void Device::Draw(int first, int count)
+void Device::Draw(int, int)
 {
     throw Exception("Device::Draw(): Not available on this device");
 }
 
-void Device::DrawIndexed(int first, int count, int minVertex, int maxVertex)
+void Device::DrawIndexed(int, int, int, int)
 {
     throw Exception("Device::DrawIndexed(): Not available on this device");
 }
 
-int Device::AddDrawCallListener(DrawCallListener* listener)
+int Device::AddDrawCallListener(DrawCallListener*)
 {
     throw Exception("Device::AddDrawCallListener(): Not available on this device");
 }
 
-void Device::RemoveDrawCallListener(DrawCallListener* listener)
+void Device::RemoveDrawCallListener(DrawCallListener*)
 {
     throw Exception("Device::RemoveDrawCallListener(): Not available on this device");
 }

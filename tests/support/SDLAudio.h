@@ -12,42 +12,23 @@
 
 #include "support/TempFolder.h"
 
-#include <SDL.h>
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace Nimbrel::Testing {
 
-inline void UseDummyAudioDriver()
-{
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-}
+void UseDummyAudioDriver();
+
+// The name of the driver SDL audio runs on, empty when it is not running.
+std::string CurrentAudioDriver();
 
 // Sets an environment variable for its lifetime.
 class ScopedVariable {
 public:
-    ScopedVariable(const char* name, const std::string& value) : name(name)
-    {
-        if (const char* old = std::getenv(name))
-            previous = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedVariable()
-    {
-        if (previous)
-            setenv(name, previous->c_str(), 1);
-        else
-            unsetenv(name);
-    }
+    ScopedVariable(const char* name, const std::string& value);
+    ~ScopedVariable();
     ScopedVariable(const ScopedVariable&) = delete;
     ScopedVariable& operator=(const ScopedVariable&) = delete;
 
@@ -58,10 +39,7 @@ private:
 
 class AudioDriver {
 public:
-    explicit AudioDriver(const char* driver) : variable("SDL_AUDIODRIVER", driver)
-    {
-        EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u) << "SDL audio is already running: the driver cannot be chosen";
-    }
+    explicit AudioDriver(const char* driver);
 
 private:
     ScopedVariable variable;
@@ -69,20 +47,11 @@ private:
 
 class DiskAudio {
 public:
-    DiskAudio() : file(std::filesystem::path(folder.Path()) / "output.raw"), output("SDL_DISKAUDIOFILE", file.string()) {}
+    DiskAudio();
 
     // Everything played so far (complete once the device is closed), as stereo float frames;
     // it may be read while the device plays, when the file may still be empty.
-    std::vector<float> ReadOutput() const
-    {
-        std::ifstream in(file, std::ios::binary);
-        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        std::vector<float> samples(bytes.size() / sizeof(float));
-        // Before the driver has written anything both are empty, and their data may be null.
-        if (!samples.empty())
-            std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
-        return samples;
-    }
+    std::vector<float> ReadOutput() const;
 
 private:
     TempFolder folder;

@@ -4,11 +4,6 @@
 // Write creates the folders a path needs.
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -16,19 +11,8 @@ namespace Nimbrel::Testing {
 
 class TempFolder {
 public:
-    TempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "nimbrel-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("TempFolder: mkdtemp failed");
-        path = pattern;
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all, ignored);
-        std::filesystem::remove_all(path, ignored);
-    }
+    TempFolder();
+    ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
@@ -36,23 +20,14 @@ public:
     const std::string& Path() const { return path; }
     std::string operator/(const std::string& relative) const { return path + "/" + relative; }
 
-    void Write(const std::string& relative, const std::string& bytes) const
-    {
-        std::filesystem::path file = *this / relative;
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << bytes;
-    }
+    void Write(const std::string& relative, const std::string& bytes) const;
     void Write(const std::string& relative, const std::vector<uint8_t>& bytes) const
     {
         Write(relative, std::string(bytes.begin(), bytes.end()));
     }
-    void MakeFolder(const std::string& relative) const { std::filesystem::create_directories(*this / relative); }
-    std::string Read(const std::string& relative) const
-    {
-        std::ifstream file(*this / relative, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    }
-    bool Exists(const std::string& relative) const { return std::filesystem::exists(*this / relative); }
+    void MakeFolder(const std::string& relative) const;
+    std::string Read(const std::string& relative) const;
+    bool Exists(const std::string& relative) const;
 
 private:
     std::string path;

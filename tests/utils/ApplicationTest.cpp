@@ -5,7 +5,7 @@
 #include "input/KeyCodes.h"
 #include "io/NativeFileSystem.h"
 #include "support/Expect.h"
-#include "support/FakeGraphics.h"
+#include "support/FakeDevice.h"
 #include "support/FakeInput.h"
 #include "support/RecordingWidget.h"
 #include "support/SDLAudio.h"
@@ -18,8 +18,8 @@ using namespace Nimbrel;
 using Nimbrel::Testing::FakeInputContext;
 using Nimbrel::Testing::FakeInputContextFactory;
 using Nimbrel::Testing::FakeJoystick;
-using Nimbrel::Testing::RecordingDevice;
-using Nimbrel::Testing::RecordingDeviceFactory;
+using Nimbrel::Testing::FakeDevice;
+using Nimbrel::Testing::FakeDeviceFactory;
 using Nimbrel::Testing::RecordingWidget;
 using Utils::Application;
 using Utils::ProbeProxy;
@@ -29,12 +29,12 @@ class ApplicationTest : public ::testing::Test {
 protected:
     ApplicationTest() { Testing::UseDummyAudioDriver(); }
 
-    RecordingDeviceFactory graphics;
+    FakeDeviceFactory graphics;
     FakeInputContextFactory input;
     Managed<Application> app{new Application()};
 
     FakeInputContext& Input() { return *input.context; }
-    RecordingDevice& Device() { return *graphics.lastDevice; }
+    FakeDevice& Device() { return *graphics.lastDevice; }
 
     void Start()
     {
@@ -61,7 +61,7 @@ TEST_F(ApplicationTest, DefaultConfigurationReachesTheBackend)
 {
     Start();
     ASSERT_EQ(graphics.requests.size(), 1u);
-    const RecordingDeviceFactory::Request& request = graphics.requests[0];
+    const FakeDeviceFactory::Request& request = graphics.requests[0];
     EXPECT_EQ(request.window, app->GetWindow());
     EXPECT_EQ(request.windowWidth, 800);
     EXPECT_EQ(request.windowHeight, 600);
@@ -84,7 +84,7 @@ TEST_F(ApplicationTest, SettersShapeWindowAndDeviceRequest)
     app->SetNativeBorder(false);
     Start();
 
-    const RecordingDeviceFactory::Request& request = graphics.requests.at(0);
+    const FakeDeviceFactory::Request& request = graphics.requests.at(0);
     EXPECT_EQ(request.windowWidth, 1024);
     EXPECT_EQ(request.windowHeight, 768);
     EXPECT_EQ(request.format, 0);
@@ -143,7 +143,7 @@ TEST_F(ApplicationTest, StartAfterAFailedStartReplacesWhatTheFirstOneMade)
     RecordingWidget listener;
     app->SetInputListener(&listener);
     EXPECT_THROW_MESSAGE(Start(), "no input");
-    RecordingDevice* first = graphics.lastDevice;
+    FakeDevice* first = graphics.lastDevice;
     first->AddRef();  // kept by the test to watch the Application let go of it
 
     input.failWith.clear();
@@ -240,7 +240,7 @@ TEST_F(ApplicationTest, SettingNoFileSystemDropsTheOldOneAndThrows)
 TEST_F(ApplicationTest, EverySetterThrowsWhileRunningAndChangesNothing)
 {
     Start();
-    RecordingDeviceFactory other;
+    FakeDeviceFactory other;
     EXPECT_THROW_MESSAGE(app->SetNativeBorder(false),
                          "Application::SetNativeBorder(): Can not change border while application is running");
     EXPECT_THROW_MESSAGE(app->SetGraphicsFlags(1),
@@ -460,7 +460,7 @@ TEST_F(ApplicationTest, UpdateSamplesTheClockThenReturnsWhatPresentSays)
     EXPECT_LT(app->GetTime(), 1.0);
     EXPECT_GE(app->GetFrameTime(), app->GetTime());  // the first delta runs from the timer's start
     EXPECT_EQ(app->GetFPS(), 0.0);                   // no full second has passed
-    EXPECT_EQ(Device().calls, std::vector<std::string>{"Present"});
+    EXPECT_EQ(Device().log, std::vector<std::string>{"Present"});
 
     // Events that the present's pump delivers are taken by the next pass.
     RecordingWidget listener;

@@ -1,7 +1,7 @@
 #include "utils/GeoStream.h"
 
 #include "support/Expect.h"
-#include "support/GeometryDevice.h"
+#include "support/FakeDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +12,15 @@
 
 using namespace Nimbrel;
 using namespace Nimbrel::Utils;
-using Nimbrel::Testing::GeometryDevice;
-using Nimbrel::Testing::MemoryVertexBuffer;
+using Nimbrel::Testing::FakeDevice;
+using Nimbrel::Testing::FakeVertexBuffer;
 
 namespace geo_stream_test {
 
 // Vertex v of the uploaded batch as its 19 floats.
 std::vector<float> Uploaded(GeoStream& stream, int v)
 {
-    auto* buffer = static_cast<MemoryVertexBuffer*>(stream.GetVertexBuffer());
+    auto* buffer = static_cast<FakeVertexBuffer*>(stream.GetVertexBuffer());
     std::vector<float> record(19);
     std::memcpy(record.data(), buffer->bytes.data() + 76 * v, 76);
     return record;
@@ -28,7 +28,7 @@ std::vector<float> Uploaded(GeoStream& stream, int v)
 
 TEST(GeoStream, MakesAVolatileBufferOfSeventySixBytesPerVertexAndAFiveElementLayout)
 {
-    GeometryDevice device;
+    FakeDevice device;
     Managed<GeoStream> stream(new GeoStream(&device, 12));
     EXPECT_EQ(stream->GetType(), TargetTypeDrawable);
     EXPECT_EQ(stream->GetVertexBuffer()->GetSize(), 12 * 76);
@@ -56,7 +56,7 @@ TEST(GeoStream, MakesAVolatileBufferOfSeventySixBytesPerVertexAndAFiveElementLay
 
 TEST(GeoStream, VerticesTakeTheCurrentAttributesAndEndUploadsAndDraws)
 {
-    GeometryDevice device;
+    FakeDevice device;
     Managed<GeoStream> stream(new GeoStream(&device, 4));
     stream->Begin(Graphics::PrimitiveLines);
     stream->Vertex(1, 2);
@@ -94,7 +94,7 @@ TEST(GeoStream, VerticesTakeTheCurrentAttributesAndEndUploadsAndDraws)
 
 TEST(GeoStream, TakesCapacityVerticesAndRefusesTheNextUntilBegin)
 {
-    GeometryDevice device;
+    FakeDevice device;
     Managed<GeoStream> stream(new GeoStream(&device, 12));
     stream->Begin(Graphics::PrimitiveTriangles);
     for (int i = 0; i < 12; ++i)
@@ -112,7 +112,7 @@ TEST(GeoStream, TakesCapacityVerticesAndRefusesTheNextUntilBegin)
 
 TEST(GeoStream, DrawQuadCoversClipSpaceWithTwoTriangles)
 {
-    GeometryDevice device;
+    FakeDevice device;
     Managed<GeoStream> stream(new GeoStream(&device, 6));
     stream->Begin(Graphics::PrimitiveLines);
     stream->Vertex(5, 5);

@@ -21,10 +21,7 @@ using Nimbrel::Testing::GLTestDevice;
 
 namespace geometry_gl_test {
 
-constexpr uint32_t Red = 0xff0000ff;
-constexpr uint32_t Green = 0x00ff00ff;
-constexpr uint32_t Blue = 0x0000ffff;
-constexpr uint32_t Black = 0x000000ff;
+using namespace Nimbrel::Testing::Rgba;
 
 // Positions as normalised shorts in clip space and colours as normalised bytes: a red triangle
 // over the lower left half of the window and a blue one over the upper right, each its own

@@ -1,7 +1,7 @@
 #include "utils/Geometry.h"
 
 #include "support/Expect.h"
-#include "support/GeometryDevice.h"
+#include "support/FakeDevice.h"
 #include "utils/Mesh.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +12,9 @@
 
 using namespace Nimbrel;
 using namespace Nimbrel::Utils;
-using Nimbrel::Testing::GeometryDevice;
-using Nimbrel::Testing::MemoryIndexBuffer;
-using Nimbrel::Testing::MemoryVertexBuffer;
+using Nimbrel::Testing::FakeDevice;
+using Nimbrel::Testing::FakeIndexBuffer;
+using Nimbrel::Testing::FakeVertexBuffer;
 
 namespace geometry_test {
 
@@ -25,7 +25,7 @@ protected:
     void SetUp() override
     {
         geometry.Set(new Geometry(&device));
-        vertices.Set(new MemoryVertexBuffer(36, 12));
+        vertices.Set(new FakeVertexBuffer(36, 12));
         for (int v = 0; v < 3; ++v) {
             float f = v == 1 ? -2.5f : float(v) * 10.0f;
             uint16_t shorts[2] = {static_cast<uint16_t>(v == 2 ? 0xFFFF : v), 7};
@@ -43,7 +43,7 @@ protected:
         };
         Managed<Graphics::InputLayout> layout(device.CreateInputLayout(elements, 4));
         geometry->SetInputLayout(layout.Get());
-        indices.Set(new MemoryIndexBuffer(8, 2));
+        indices.Set(new FakeIndexBuffer(8, 2));
         const uint16_t values[4] = {2, 0, 0xFFFF, 1};
         std::memcpy(indices->bytes.data(), values, 8);
         geometry->SetIndexBuffer(indices.Get());
@@ -51,10 +51,10 @@ protected:
         geometry->SetIndexCount(4);
     }
 
-    GeometryDevice device;
+    FakeDevice device;
     Managed<Geometry> geometry;
-    Managed<MemoryVertexBuffer> vertices;
-    Managed<MemoryIndexBuffer> indices;
+    Managed<FakeVertexBuffer> vertices;
+    Managed<FakeIndexBuffer> indices;
 };
 
 TEST_F(InterleavedGeometry, ReadsComponentsBackAsUnsignedValuesAtTheirOffsets)
@@ -149,7 +149,7 @@ TEST_F(InterleavedGeometry, CreateMeshReadsEveryElementAndIndex)
 
 TEST(Geometry, DrawSetsItsBuffersAndDrawsEachSubMeshOnItsOwnDevice)
 {
-    GeometryDevice device;
+    FakeDevice device;
     Managed<Geometry> geometry(new Geometry(&device));
     Managed<Graphics::VertexBuffer> a(device.CreateVertexBuffer(Graphics::BufferModeStatic, 12, 12));
     Managed<Graphics::VertexBuffer> b(device.CreateVertexBuffer(Graphics::BufferModeStatic, 4, 4));

@@ -1,7 +1,7 @@
 #include "utils/Mesh.h"
 
 #include "support/Expect.h"
-#include "support/GeometryDevice.h"
+#include "support/FakeDevice.h"
 #include "utils/Geometry.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +13,9 @@
 
 using namespace Nimbrel;
 using namespace Nimbrel::Utils;
-using Nimbrel::Testing::GeometryDevice;
-using Nimbrel::Testing::MemoryIndexBuffer;
-using Nimbrel::Testing::MemoryVertexBuffer;
+using Nimbrel::Testing::FakeDevice;
+using Nimbrel::Testing::FakeIndexBuffer;
+using Nimbrel::Testing::FakeVertexBuffer;
 
 namespace mesh_test {
 
@@ -168,7 +168,7 @@ TEST(Mesh, AccessorsResizeAndCheck)
 
 TEST(Mesh, CreateGeometryUploadsFloatAttributesAnd32BitIndices)
 {
-    GeometryDevice device;
+    FakeDevice device;
     Managed<Mesh> quad = TwoIndexQuad();
     Managed<Geometry> geometry(quad->CreateGeometry(&device, Graphics::BufferModeDynamic));
     EXPECT_EQ(quad->GetRefCount(), 1);
@@ -181,7 +181,7 @@ TEST(Mesh, CreateGeometryUploadsFloatAttributesAnd32BitIndices)
     EXPECT_EQ(geometry->GetBiasCount(), 0);
     ASSERT_EQ(geometry->GetVertexBufferCount(), 2);
 
-    auto* positions = static_cast<MemoryVertexBuffer*>(geometry->GetVertexBuffer(0));
+    auto* positions = static_cast<FakeVertexBuffer*>(geometry->GetVertexBuffer(0));
     EXPECT_EQ(positions->GetStride(), 8);
     std::vector<float> floats(8);
     ASSERT_EQ(positions->bytes.size(), 32u);
@@ -190,7 +190,7 @@ TEST(Mesh, CreateGeometryUploadsFloatAttributesAnd32BitIndices)
     EXPECT_EQ(geometry->GetVertexBuffer(1)->GetSize(), 48);
     EXPECT_EQ(geometry->GetVertexBuffer(1)->GetStride(), 12);
 
-    auto* indices = static_cast<MemoryIndexBuffer*>(geometry->GetIndexBuffer());
+    auto* indices = static_cast<FakeIndexBuffer*>(geometry->GetIndexBuffer());
     EXPECT_EQ(indices->GetIndexSize(), 4);
     std::vector<int> ints(6);
     ASSERT_EQ(indices->bytes.size(), 24u);
@@ -217,7 +217,7 @@ TEST(Mesh, CreateGeometryUploadsFloatAttributesAnd32BitIndices)
 
 TEST(Mesh, CreateGeometryTakesTheVertexCountFromTheAttributesAndChecksIt)
 {
-    GeometryDevice device;
+    FakeDevice device;
     // Filled by hand, never sized with SetVertexCount: three vertices all the same.
     Managed<Mesh> mesh(new Mesh());
     mesh->AddAttribute(MakeAttribute(0, 0, 3, {0, 0, 0, 1, 0, 0, 0, 1, 0}).Get());

@@ -20,8 +20,7 @@ using namespace Nimbrel;
 using namespace Nimbrel::Graphics;
 using Testing::GLTestDevice;
 
-constexpr uint32_t Red = 0xff0000ff;
-constexpr uint32_t Green = 0x00ff00ff;
+using namespace Testing::Rgba;
 
 // A quad over the clip-space rectangle, as an indexed geometry: positions on stream 0, colours
 // on stream 1, 16-bit indices.

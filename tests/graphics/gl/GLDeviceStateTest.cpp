@@ -21,10 +21,7 @@ using Testing::FullScreenQuad;
 using Testing::GLCallCounter;
 using Testing::GLTestDevice;
 
-constexpr uint32_t Red = 0xff0000ff;
-constexpr uint32_t Green = 0x00ff00ff;
-constexpr uint32_t Blue = 0x0000ffff;
-constexpr uint32_t Black = 0x000000ff;
+using namespace Testing::Rgba;
 
 class GLDeviceStateTest : public ::testing::Test {
 protected:
@@ -334,7 +331,7 @@ TEST_F(GLDeviceStateTest, BackOnTheBackBufferTheScissorIsMeasuredInItsHeight)
 TEST(GLDeviceBackBuffer, FullScreenTheBackBufferHasTheDrawablesSize)
 {
     // Under Xvfb SDL gives a full-screen window the screen's size whatever size it asked for.
-    GLTestDevice device(32, 32, 1, 0, true);
+    GLTestDevice device(32, 32, Graphics::DepthStencilFormatD24S8, 0, true);
     int width = 0;
     int height = 0;
     SDL_GL_GetDrawableSize(static_cast<SDLWindow*>(device.window.Get())->GetSDLWindow(), &width, &height);

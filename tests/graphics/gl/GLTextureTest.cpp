@@ -23,10 +23,7 @@ using Testing::FullScreenQuad;
 using Testing::GLCallCounter;
 using Testing::GLTestDevice;
 
-constexpr uint32_t Red = 0xff0000ff;
-constexpr uint32_t Green = 0x00ff00ff;
-constexpr uint32_t Blue = 0x0000ffff;
-constexpr uint32_t Black = 0x000000ff;
+using namespace Testing::Rgba;
 
 class GLTextureTest : public ::testing::Test {
 protected:

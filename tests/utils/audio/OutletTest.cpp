@@ -401,7 +401,7 @@ TEST(Outlet, OnTheDiskDriverARampComesOutInOrderAndCompleteThenSilence)
     int64_t underruns = 0;
     {
         Managed<Sound::SDLSoundDevice> device(new Sound::SDLSoundDevice(nullptr));
-        ASSERT_STREQ(SDL_GetCurrentAudioDriver(), "disk");
+        ASSERT_EQ(Testing::CurrentAudioDriver(), "disk");
         Managed<Audio::ClipAudioStream> stream(clip->CreateStream());
         Managed<Audio::Outlet> outlet(new Audio::Outlet(stream.Get(), device.Get(), 8192));
         // Let the device play some silence first.
@@ -434,7 +434,7 @@ TEST(Outlet, OnTheDiskDriverStopFreezesAndSeekResumesAtTheRightFrame)
     Managed<Audio::Clip> clip(Testing::CreateRampClip(frames));
     {
         Managed<Sound::SDLSoundDevice> device(new Sound::SDLSoundDevice(nullptr));
-        ASSERT_STREQ(SDL_GetCurrentAudioDriver(), "disk");
+        ASSERT_EQ(Testing::CurrentAudioDriver(), "disk");
         Managed<Audio::ClipAudioStream> stream(clip->CreateStream());
         Managed<Audio::Outlet> outlet(new Audio::Outlet(stream.Get(), device.Get(), chunk));
         outlet->Play();

@@ -2,7 +2,7 @@
 
 #include "support/AllocationWatch.h"
 #include "support/Expect.h"
-#include "support/GeometryDevice.h"
+#include "support/FakeDevice.h"
 #include "support/MemoryStream.h"
 #include "support/NgmBytes.h"
 
@@ -16,9 +16,9 @@
 using namespace Nimbrel;
 using namespace Nimbrel::Utils;
 using namespace Nimbrel::Utils::Loaders;
-using Nimbrel::Testing::GeometryDevice;
-using Nimbrel::Testing::MemoryIndexBuffer;
-using Nimbrel::Testing::MemoryVertexBuffer;
+using Nimbrel::Testing::FakeDevice;
+using Nimbrel::Testing::FakeIndexBuffer;
+using Nimbrel::Testing::FakeVertexBuffer;
 using Nimbrel::Testing::MemoryStream;
 using Nimbrel::Testing::NgmBytes;
 
@@ -82,7 +82,7 @@ std::vector<float> FloatsOf(const std::vector<uint8_t>& bytes)
 
 TEST(NgmReader, Version100TriangleUploadsOneFloatBufferAnd32BitIndices)
 {
-    GeometryDevice device;
+    FakeDevice device;
     NgmBytes file = Triangle100();
     Managed<MemoryStream> stream = StreamAt(file.bytes, 3);
     Managed<Geometry> geometry(ReadNgm(stream.Get(), &device));
@@ -91,11 +91,11 @@ TEST(NgmReader, Version100TriangleUploadsOneFloatBufferAnd32BitIndices)
     EXPECT_EQ(geometry->GetVertexCount(), 3);
     EXPECT_EQ(geometry->GetIndexCount(), 3);
     ASSERT_EQ(geometry->GetVertexBufferCount(), 1);
-    auto* vertices = static_cast<MemoryVertexBuffer*>(geometry->GetVertexBuffer(0));
+    auto* vertices = static_cast<FakeVertexBuffer*>(geometry->GetVertexBuffer(0));
     EXPECT_EQ(vertices->GetSize(), 36);
     EXPECT_EQ(vertices->GetStride(), 12);
     EXPECT_EQ(FloatsOf(vertices->bytes), (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0}));
-    auto* indices = static_cast<MemoryIndexBuffer*>(geometry->GetIndexBuffer());
+    auto* indices = static_cast<FakeIndexBuffer*>(geometry->GetIndexBuffer());
     EXPECT_EQ(indices->GetSize(), 12);
     EXPECT_EQ(indices->GetIndexSize(), 4);
     EXPECT_EQ(indices->bytes, (std::vector<uint8_t>{0, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0}));
@@ -125,7 +125,7 @@ TEST(NgmReader, Version101PackedAttributesKeepTypeNormalisationScaleAndBias)
     file.Word("TEXCOORD1").Word("int8").Word("scale_and_bias").Float(2.0f).Float(0.5f).Int(2).UInt8s({0xFF, 1, 2, 3});
     file.Word("COLOR").Word("int16").Word("none").Int(1).UInt16s({7, 8});
     file.Word("lines").Word("short").Int(2).UInt16s({1, 0});
-    GeometryDevice device;
+    FakeDevice device;
     Managed<MemoryStream> stream = StreamAt(file.bytes);
     Managed<Geometry> geometry(ReadNgm(stream.Get(), &device));
 
@@ -172,7 +172,7 @@ TEST(NgmReader, Version200SubmeshRecordsAreFirstMaxCountMinAndAllDraw)
     file.Floats({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
     file.Word("int").Int(14).UInt32s({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1, 8, 9});
     file.Int(2).Word("triangles").Int(0).Int(9).Int(12).Int(0).Word("lines").Int(12).Int(9).Int(2).Int(8);
-    GeometryDevice device;
+    FakeDevice device;
     Managed<MemoryStream> stream = StreamAt(file.bytes);
     Managed<Geometry> geometry(ReadNgm(stream.Get(), &device));
 
@@ -423,7 +423,7 @@ TEST(NgmReader, DeviceFailuresLeaveNothingBehind)
     EXPECT_THROW_MESSAGE(ReadNgm(stream.Get(), plain), "NGM: no device to create the geometry on");
     EXPECT_EQ(stream->position, 0);
 
-    class RefusingDevice : public GeometryDevice {
+    class RefusingDevice : public FakeDevice {
     public:
         Graphics::IndexBuffer* CreateIndexBuffer(Graphics::BufferMode, int, int) override
         {

@@ -2,7 +2,7 @@
 
 #include "io/Stream.h"
 #include "support/Expect.h"
-#include "support/GeometryDevice.h"
+#include "support/FakeDevice.h"
 #include "support/MemoryFileSystem.h"
 #include "support/NgmBytes.h"
 #include "utils/DefaultResourceProxy.h"
@@ -13,7 +13,7 @@
 
 using namespace Nimbrel;
 using namespace Nimbrel::Utils;
-using Nimbrel::Testing::GeometryDevice;
+using Nimbrel::Testing::FakeDevice;
 using Nimbrel::Testing::MemoryFileSystem;
 using Nimbrel::Testing::NgmBytes;
 
@@ -34,7 +34,7 @@ protected:
     }
 
     Managed<MemoryFileSystem> files{new MemoryFileSystem()};
-    Managed<GeometryDevice> device{new GeometryDevice()};
+    Managed<FakeDevice> device{new FakeDevice()};
     Managed<ResourceProxy> proxy{new DefaultResourceProxy()};
 };
 

@@ -15,16 +15,6 @@ using namespace Nimbrel::Utils::Studio;
 
 namespace pattern_test {
 
-Key MakeKey(int interpolation, float left, float right, int time)
-{
-    Key key;
-    key.interpolation = interpolation;
-    key.leftValue = left;
-    key.rightValue = right;
-    key.time = time;
-    return key;
-}
-
 Managed<Pattern> MakePattern(std::initializer_list<Key> keys)
 {
     Managed<Pattern> pattern(new Pattern());
@@ -43,7 +33,6 @@ std::vector<int> Times(const Pattern& pattern)
 
 }  // namespace pattern_test
 
-using pattern_test::MakeKey;
 using pattern_test::MakePattern;
 
 TEST(PatternTest, EvaluatesCurvesAroundTheirKeys)
@@ -54,10 +43,10 @@ TEST(PatternTest, EvaluatesCurvesAroundTheirKeys)
         double t;
         float expected;
     };
-    auto single = [] { return MakePattern({MakeKey(1, 1.0f, 2.0f, 10)}); };
-    auto linear = [] { return MakePattern({MakeKey(1, 0.0f, 1.0f, 0), MakeKey(1, 3.0f, 5.0f, 16)}); };
-    auto cosine = [] { return MakePattern({MakeKey(2, 0.0f, 0.0f, 0), MakeKey(2, 1.0f, 1.0f, 16)}); };
-    auto step = [] { return MakePattern({MakeKey(0, 9.0f, 4.0f, 0), MakeKey(1, 7.0f, 8.0f, 16), MakeKey(1, 8.0f, 8.0f, 32)}); };
+    auto single = [] { return MakePattern({Key{1, 1.0f, 2.0f, 10}}); };
+    auto linear = [] { return MakePattern({Key{1, 0.0f, 1.0f, 0}, Key{1, 3.0f, 5.0f, 16}}); };
+    auto cosine = [] { return MakePattern({Key{2, 0.0f, 0.0f, 0}, Key{2, 1.0f, 1.0f, 16}}); };
+    auto step = [] { return MakePattern({Key{0, 9.0f, 4.0f, 0}, Key{1, 7.0f, 8.0f, 16}, Key{1, 8.0f, 8.0f, 32}}); };
     Case cases[] = {
         {"no keys", MakePattern({}), 5.0, 0.0f},
         {"one key, before", single(), 0.0, 1.0f},
@@ -82,7 +71,7 @@ TEST(PatternTest, EvaluatesCurvesAroundTheirKeys)
 
 TEST(PatternTest, TheValueAtATimeDoesNotDependOnWhatWasEvaluatedBefore)
 {
-    Managed<Pattern> pattern = MakePattern({MakeKey(1, 0.0f, 1.0f, 0), MakeKey(1, 3.0f, 5.0f, 16)});
+    Managed<Pattern> pattern = MakePattern({Key{1, 0.0f, 1.0f, 0}, Key{1, 3.0f, 5.0f, 16}});
     EXPECT_EQ(pattern->Evaluate(20.0), 5.0f);
     EXPECT_EQ(pattern->Evaluate(16.0), 3.0f);  // coming back from after the key
 
@@ -91,7 +80,7 @@ TEST(PatternTest, TheValueAtATimeDoesNotDependOnWhatWasEvaluatedBefore)
     std::mt19937 random(7);
     Managed<Pattern> curve(new Pattern());
     for (int i = 0; i < 200; ++i)
-        curve->SetKey(MakeKey(i % 3, float(i % 7), float(i % 5) - 2.0f, i * 4 + (i % 3)));
+        curve->SetKey(Key{i % 3, float(i % 7), float(i % 5) - 2.0f, i * 4 + (i % 3)});
     std::vector<double> times;
     for (int i = -10; i < 900; ++i)
         times.push_back(i * 0.5);
@@ -113,20 +102,20 @@ TEST(PatternTest, KeysStayUniqueAndSortedByTime)
 {
     Managed<Pattern> pattern(new Pattern());
     for (int time : {32, 0, 16, -8, 48, 8})
-        pattern->SetKey(MakeKey(1, float(time), float(time), time));
+        pattern->SetKey(Key{1, float(time), float(time), time});
     EXPECT_EQ(pattern_test::Times(*pattern), (std::vector<int>{-8, 0, 8, 16, 32, 48}));
 
-    Key stored = pattern->SetKey(MakeKey(2, 7.0f, 9.0f, 16));
-    EXPECT_EQ(stored, MakeKey(2, 7.0f, 9.0f, 16));
+    Key stored = pattern->SetKey(Key{2, 7.0f, 9.0f, 16});
+    EXPECT_EQ(stored, (Key{2, 7.0f, 9.0f, 16}));
     EXPECT_EQ(pattern->GetKeyCount(), 6);
     Key found;
     ASSERT_TRUE(pattern->GetKey(16, found));
-    EXPECT_EQ(found, MakeKey(2, 7.0f, 9.0f, 16));
+    EXPECT_EQ(found, (Key{2, 7.0f, 9.0f, 16}));
 }
 
 TEST(PatternTest, FindsKeysAtBeforeAndAfterATime)
 {
-    Managed<Pattern> pattern = MakePattern({MakeKey(1, 0, 0, 0), MakeKey(1, 0, 0, 16), MakeKey(1, 0, 0, 32)});
+    Managed<Pattern> pattern = MakePattern({Key{1, 0, 0, 0}, Key{1, 0, 0, 16}, Key{1, 0, 0, 32}});
     struct Case {
         int time;
         int at, before, after;  // expected key times, or -1 for none
@@ -163,10 +152,10 @@ TEST(PatternTest, CollectsAndRemovesKeysInHalfOpenRanges)
         {INT_MAX, INT_MAX, {}},
     };
     for (const Case& c : cases) {
-        Managed<Pattern> pattern = MakePattern({MakeKey(1, 0, 0, -4), MakeKey(1, 0, 0, 0), MakeKey(1, 0, 0, 4),
-                                                MakeKey(1, 0, 0, 16), MakeKey(1, 0, 0, 20)});
+        Managed<Pattern> pattern = MakePattern({Key{1, 0, 0, -4}, Key{1, 0, 0, 0}, Key{1, 0, 0, 4},
+                                                Key{1, 0, 0, 16}, Key{1, 0, 0, 20}});
         Array<Key> collected;
-        collected.Add(MakeKey(0, 0, 0, 999));  // kept: CollectKeys appends
+        collected.Add(Key{0, 0, 0, 999});  // kept: CollectKeys appends
         pattern->CollectKeys(c.start, c.length, collected);
         std::vector<int> times;
         for (int i = 1; i < collected.Count(); ++i)
@@ -184,7 +173,7 @@ TEST(PatternTest, CollectsAndRemovesKeysInHalfOpenRanges)
 
 TEST(PatternTest, EvaluatesAfterKeysUnderTheCursorWereRemoved)
 {
-    Managed<Pattern> pattern = MakePattern({MakeKey(1, 0, 0, 0), MakeKey(1, 1, 1, 16), MakeKey(1, 2, 2, 32), MakeKey(1, 3, 3, 48)});
+    Managed<Pattern> pattern = MakePattern({Key{1, 0, 0, 0}, Key{1, 1, 1, 16}, Key{1, 2, 2, 32}, Key{1, 3, 3, 48}});
     EXPECT_EQ(pattern->Evaluate(60.0), 3.0f);
     EXPECT_EQ(pattern->GetCursor(), 3);
     pattern->RemoveKeys(16, 100);
@@ -195,7 +184,7 @@ TEST(PatternTest, EvaluatesAfterKeysUnderTheCursorWereRemoved)
 
 TEST(PatternTest, AnInvalidInterpolationThrowsWhenItsSegmentIsEvaluated)
 {
-    Managed<Pattern> pattern = MakePattern({MakeKey(1, 0, 0, 0), MakeKey(3, 1, 1, 16), MakeKey(1, 2, 2, 32), MakeKey(-1, 5, 6, 48)});
+    Managed<Pattern> pattern = MakePattern({Key{1, 0, 0, 0}, Key{3, 1, 1, 16}, Key{1, 2, 2, 32}, Key{-1, 5, 6, 48}});
     EXPECT_EQ(pattern->Evaluate(8.0), 0.5f);
     EXPECT_THROW_MESSAGE(pattern->Evaluate(20.0), "Invalid InterpolationMode");
     EXPECT_EQ(pattern->Evaluate(40.0), 3.5f);
@@ -204,11 +193,11 @@ TEST(PatternTest, AnInvalidInterpolationThrowsWhenItsSegmentIsEvaluated)
 
 TEST(PatternTest, ClonesAreIndependent)
 {
-    Managed<Pattern> pattern = MakePattern({MakeKey(1, 0, 0, 0), MakeKey(1, 1, 1, 16)});
+    Managed<Pattern> pattern = MakePattern({Key{1, 0, 0, 0}, Key{1, 1, 1, 16}});
     pattern->Evaluate(20.0);
     Managed<Pattern> copy(pattern->Clone());
     EXPECT_EQ(copy->GetCursor(), pattern->GetCursor());
-    copy->SetKey(MakeKey(1, 5, 5, 8));
+    copy->SetKey(Key{1, 5, 5, 8});
     copy->RemoveKeys(0, 1);
     EXPECT_EQ(pattern_test::Times(*pattern), (std::vector<int>{0, 16}));
     EXPECT_EQ(pattern_test::Times(*copy), (std::vector<int>{8, 16}));

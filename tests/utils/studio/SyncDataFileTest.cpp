@@ -61,16 +61,6 @@ const Bytes Golden = {
     0x02, 0x00, 0x00, 0x00, '.', 'p',                // 134 ".p"
 };                                                   // 140
 
-Key MakeKey(int interpolation, float left, float right, int time)
-{
-    Key key;
-    key.interpolation = interpolation;
-    key.leftValue = left;
-    key.rightValue = right;
-    key.time = time;
-    return key;
-}
-
 class SyncDataFileTest : public ::testing::Test {
 protected:
     // Tracks "x" and "yz"; group "G" of yz then x; a block at 64 for 32 whose yz curve rises
@@ -85,8 +75,8 @@ protected:
         group->AddTrack(sync.GetTrack(yz));
         group->AddTrack(sync.GetTrack(x));
         Block* block = sync.GetBlock(sync.CreateBlock(64, 32, group));
-        block->GetPattern(0)->SetKey(MakeKey(2, 2.0f, 3.0f, 16));
-        block->GetPattern(0)->SetKey(MakeKey(1, 0.5f, 1.0f, 0));
+        block->GetPattern(0)->SetKey(Key{2, 2.0f, 3.0f, 16});
+        block->GetPattern(0)->SetKey(Key{1, 0.5f, 1.0f, 0});
         sync.DeleteBlock(sync.CreateBlock(0, 8, group));
         sync.BindProbe(yz, probes->GetProbe("q.r"));
         sync.BindProbe(yz, probes->GetProbe("p"));
@@ -137,7 +127,7 @@ TEST_F(SyncDataFileTest, SavesTheLayoutByteForByteAndLoadsItBack)
     EXPECT_EQ(loaded->GetBlock(1), nullptr);  // the empty slot keeps block indices stable
     Block* block = loaded->GetBlock(0);
     EXPECT_EQ(block->GetGroup(), loaded->GetTrackGroup(0));
-    EXPECT_EQ(block->GetPattern(0)->GetKeyAt(1), syncdatafile_test::MakeKey(2, 2.0f, 3.0f, 16));
+    EXPECT_EQ(block->GetPattern(0)->GetKeyAt(1), (Key{2, 2.0f, 3.0f, 16}));
     EXPECT_EQ(loaded->GetBinding(1)->Count(), 2);
     EXPECT_EQ((*loaded->GetBinding(1))[0], probes->GetProbe("q.r"));
     ExpectEvaluatesLikeGolden(*loaded);
@@ -188,7 +178,7 @@ TEST_F(SyncDataFileTest, RefusesDataItCouldNotReadBackBeforeTouchingTheFile)
         {"a block starting at -1", [](SyncData& sync, ProbeProxy&) { sync.MoveBlock(0, -65); },
          "SyncData::Save(): Block 0 starts at -1, which the file keeps for empty slots"},
         {"an invalid interpolation",
-         [](SyncData& sync, ProbeProxy&) { sync.GetBlock(0)->GetPattern(0)->SetKey(syncdatafile_test::MakeKey(3, 0, 0, 5)); },
+         [](SyncData& sync, ProbeProxy&) { sync.GetBlock(0)->GetPattern(0)->SetKey(Key{3, 0, 0, 5}); },
          "SyncData::Save(): Block 0, pattern 0 has a key with the invalid interpolation 3"},
         {"a group holding a foreign track",
          [](SyncData& sync, ProbeProxy&) {
@@ -288,8 +278,8 @@ TEST_F(SyncDataFileTest, EqualDataSavesToEqualBytes)
     group->AddTrack(second->GetTrack(yz));
     group->AddTrack(second->GetTrack(x));
     Block* block = second->GetBlock(second->CreateBlock(64, 32, group));
-    block->GetPattern(0)->SetKey(syncdatafile_test::MakeKey(1, 0.5f, 1.0f, 0));
-    block->GetPattern(0)->SetKey(syncdatafile_test::MakeKey(2, 2.0f, 3.0f, 16));
+    block->GetPattern(0)->SetKey(Key{1, 0.5f, 1.0f, 0});
+    block->GetPattern(0)->SetKey(Key{2, 2.0f, 3.0f, 16});
     second->DeleteBlock(second->CreateBlock(1, 1, group));
     second->BindProbe(yz, probes->GetProbe("q.r"));
     second->BindProbe(yz, probes->GetProbe("p"));

@@ -13,16 +13,6 @@ using namespace Nimbrel::Utils::Studio;
 
 namespace syncdata_test {
 
-Key Linear(float left, float right, int time)
-{
-    Key key;
-    key.interpolation = InterpolationLinear;
-    key.leftValue = left;
-    key.rightValue = right;
-    key.time = time;
-    return key;
-}
-
 // A sync data with one group "cam" of the tracks "cam.x" and "cam.y", each bound to its own
 // probe, and a probe "free" that nothing drives.
 class SyncDataTest : public ::testing::Test {
@@ -57,16 +47,15 @@ protected:
 
 }  // namespace syncdata_test
 
-using syncdata_test::Linear;
 using syncdata_test::SyncDataTest;
 
 TEST_F(SyncDataTest, ABlockDrivesItsProbesOnlyStrictlyInsideItsSpan)
 {
     int index = sync->CreateBlock(64, 64, group);
     Block* block = sync->GetBlock(index);
-    block->GetPattern(0)->SetKey(Linear(0.0f, 0.0f, 0));
-    block->GetPattern(0)->SetKey(Linear(64.0f, 64.0f, 64));
-    block->GetPattern(1)->SetKey(Linear(7.0f, 7.0f, 0));
+    block->GetPattern(0)->SetKey(Key{InterpolationLinear, 0.0f, 0.0f, 0});
+    block->GetPattern(0)->SetKey(Key{InterpolationLinear, 64.0f, 64.0f, 64});
+    block->GetPattern(1)->SetKey(Key{InterpolationLinear, 7.0f, 7.0f, 0});
 
     struct Case {
         double t;
@@ -92,8 +81,8 @@ TEST_F(SyncDataTest, LaterBlocksOverwriteEarlierOnesAndEveryBoundProbeGetsTheVal
     sync->BindProbe(extra, probes->GetProbe("cam.x"));
     sync->BindProbe(extra, probes->GetProbe("other"));
 
-    sync->GetBlock(sync->CreateBlock(0, 100, group))->GetPattern(0)->SetKey(Linear(1.0f, 1.0f, 0));
-    sync->GetBlock(sync->CreateBlock(0, 100, solo))->GetPattern(0)->SetKey(Linear(2.0f, 2.0f, 0));
+    sync->GetBlock(sync->CreateBlock(0, 100, group))->GetPattern(0)->SetKey(Key{InterpolationLinear, 1.0f, 1.0f, 0});
+    sync->GetBlock(sync->CreateBlock(0, 100, solo))->GetPattern(0)->SetKey(Key{InterpolationLinear, 2.0f, 2.0f, 0});
     EvaluateAt(50.0);
     EXPECT_EQ(Value("cam.x"), 2.0f);
     EXPECT_EQ(Value("other"), 2.0f);
@@ -103,7 +92,7 @@ TEST_F(SyncDataTest, LaterBlocksOverwriteEarlierOnesAndEveryBoundProbeGetsTheVal
     int unbound = sync->AddTrack(".unbound");
     solo->AddTrack(sync->GetTrack(unbound));
     Managed<Block> late(new Block(0, 100, solo));
-    late->GetPattern(1)->SetKey(Linear(9.0f, 9.0f, 0));
+    late->GetPattern(1)->SetKey(Key{InterpolationLinear, 9.0f, 9.0f, 0});
     sync->AddBlock(late.Get());
     EvaluateAt(50.0);
     EXPECT_EQ(Value("cam.x"), 0.0f);
@@ -113,7 +102,7 @@ TEST_F(SyncDataTest, LaterBlocksOverwriteEarlierOnesAndEveryBoundProbeGetsTheVal
 TEST_F(SyncDataTest, BlocksMadeBeforeTheirGroupGainedATrackHaveNoPatternForIt)
 {
     Block* block = sync->GetBlock(sync->CreateBlock(0, 100, group));
-    block->GetPattern(1)->SetKey(Linear(3.0f, 3.0f, 0));
+    block->GetPattern(1)->SetKey(Key{InterpolationLinear, 3.0f, 3.0f, 0});
     int late = sync->AddTrack(".cam.z");
     group->AddTrack(sync->GetTrack(late));
     sync->BindProbe(late, probes->GetProbe("cam.z"));
@@ -188,7 +177,7 @@ TEST_F(SyncDataTest, AddedBlocksAreSharedNotCopied)
     int index = sync->AddBlock(block.Get());
     EXPECT_EQ(sync->GetBlock(index), block.Get());
     EXPECT_EQ(block->GetRefCount(), 2);
-    block->GetPattern(0)->SetKey(Linear(4.0f, 4.0f, 0));  // an edit after adding is evaluated
+    block->GetPattern(0)->SetKey(Key{InterpolationLinear, 4.0f, 4.0f, 0});  // an edit after adding is evaluated
     EvaluateAt(1.0);
     EXPECT_EQ(Value("cam.x"), 4.0f);
     sync->DeleteBlock(index);
