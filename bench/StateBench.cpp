@@ -1,7 +1,7 @@
 // The render state's per-pass cost: Begin, one draw and End against the recording fake
 // device with recording off, so what is measured is the state's own work (stack tops,
 // products and inverses, parameter setting, state-object lookups and their references).
-#include "../tests/support/FakeDevice.h"
+#include "support/FakeDevice.h"
 #include "math/Matrix4.h"
 #include "utils/State.h"
 
