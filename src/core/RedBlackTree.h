@@ -232,37 +232,26 @@ private:
         return sentinel;
     }
 
-    void RotateLeft(Node* x)
-    {
-        Node* y = x->right;
-        x->right = y->left;
-        if (y->left != sentinel)
-            y->left->parent = x;
-        y->parent = x->parent;
-        if (x->parent == sentinel)
-            root = y;
-        else if (x == x->parent->left)
-            x->parent->left = y;
-        else
-            x->parent->right = y;
-        y->left = x;
-        x->parent = y;
-    }
+    // A side of a node: its left or its right child. The balancing below is written once for
+    // the side a node hangs on and mirrored through these.
+    using Side = Node* Node::*;
+    static Side Opposite(Side side) { return side == &Node::left ? &Node::right : &Node::left; }
+    static Side SideOf(Node* child) { return child == child->parent->left ? &Node::left : &Node::right; }
 
-    void RotateRight(Node* x)
+    // Rotates x down towards `side`: its child on the other side takes its place.
+    void Rotate(Node* x, Side side)
     {
-        Node* y = x->left;
-        x->left = y->right;
-        if (y->right != sentinel)
-            y->right->parent = x;
+        const Side other = Opposite(side);
+        Node* y = x->*other;
+        x->*other = y->*side;
+        if (y->*side != sentinel)
+            (y->*side)->parent = x;
         y->parent = x->parent;
         if (x->parent == sentinel)
             root = y;
-        else if (x == x->parent->right)
-            x->parent->right = y;
         else
-            x->parent->left = y;
-        y->right = x;
+            x->parent->*SideOf(x) = y;
+        y->*side = x;
         x->parent = y;
     }
 
@@ -270,38 +259,22 @@ private:
     {
         while (z->parent->colour == Red) {
             Node* grandparent = z->parent->parent;
-            if (z->parent == grandparent->left) {
-                Node* uncle = grandparent->right;
-                if (uncle->colour == Red) {
-                    z->parent->colour = Black;
-                    uncle->colour = Black;
-                    grandparent->colour = Red;
-                    z = grandparent;
-                } else {
-                    if (z == z->parent->right) {
-                        z = z->parent;
-                        RotateLeft(z);
-                    }
-                    z->parent->colour = Black;
-                    z->parent->parent->colour = Red;
-                    RotateRight(z->parent->parent);
-                }
+            const Side near = SideOf(z->parent);
+            const Side far = Opposite(near);
+            Node* uncle = grandparent->*far;
+            if (uncle->colour == Red) {
+                z->parent->colour = Black;
+                uncle->colour = Black;
+                grandparent->colour = Red;
+                z = grandparent;
             } else {
-                Node* uncle = grandparent->left;
-                if (uncle->colour == Red) {
-                    z->parent->colour = Black;
-                    uncle->colour = Black;
-                    grandparent->colour = Red;
-                    z = grandparent;
-                } else {
-                    if (z == z->parent->left) {
-                        z = z->parent;
-                        RotateRight(z);
-                    }
-                    z->parent->colour = Black;
-                    z->parent->parent->colour = Red;
-                    RotateLeft(z->parent->parent);
+                if (z == z->parent->*far) {
+                    z = z->parent;
+                    Rotate(z, near);
                 }
+                z->parent->colour = Black;
+                z->parent->parent->colour = Red;
+                Rotate(z->parent->parent, far);
             }
         }
         root->colour = Black;
@@ -323,54 +296,30 @@ private:
     void RemoveFixup(Node* x)
     {
         while (x != root && x->colour == Black) {
-            if (x == x->parent->left) {
-                Node* sibling = x->parent->right;
-                if (sibling->colour == Red) {
-                    sibling->colour = Black;
-                    x->parent->colour = Red;
-                    RotateLeft(x->parent);
-                    sibling = x->parent->right;
-                }
-                if (sibling->left->colour == Black && sibling->right->colour == Black) {
-                    sibling->colour = Red;
-                    x = x->parent;
-                } else {
-                    if (sibling->right->colour == Black) {
-                        sibling->left->colour = Black;
-                        sibling->colour = Red;
-                        RotateRight(sibling);
-                        sibling = x->parent->right;
-                    }
-                    sibling->colour = x->parent->colour;
-                    x->parent->colour = Black;
-                    sibling->right->colour = Black;
-                    RotateLeft(x->parent);
-                    x = root;
-                }
+            const Side near = SideOf(x);
+            const Side far = Opposite(near);
+            Node* sibling = x->parent->*far;
+            if (sibling->colour == Red) {
+                sibling->colour = Black;
+                x->parent->colour = Red;
+                Rotate(x->parent, near);
+                sibling = x->parent->*far;
+            }
+            if ((sibling->*near)->colour == Black && (sibling->*far)->colour == Black) {
+                sibling->colour = Red;
+                x = x->parent;
             } else {
-                Node* sibling = x->parent->left;
-                if (sibling->colour == Red) {
-                    sibling->colour = Black;
-                    x->parent->colour = Red;
-                    RotateRight(x->parent);
-                    sibling = x->parent->left;
-                }
-                if (sibling->right->colour == Black && sibling->left->colour == Black) {
+                if ((sibling->*far)->colour == Black) {
+                    (sibling->*near)->colour = Black;
                     sibling->colour = Red;
-                    x = x->parent;
-                } else {
-                    if (sibling->left->colour == Black) {
-                        sibling->right->colour = Black;
-                        sibling->colour = Red;
-                        RotateLeft(sibling);
-                        sibling = x->parent->left;
-                    }
-                    sibling->colour = x->parent->colour;
-                    x->parent->colour = Black;
-                    sibling->left->colour = Black;
-                    RotateRight(x->parent);
-                    x = root;
+                    Rotate(sibling, far);
+                    sibling = x->parent->*far;
                 }
+                sibling->colour = x->parent->colour;
+                x->parent->colour = Black;
+                (sibling->*far)->colour = Black;
+                Rotate(x->parent, near);
+                x = root;
             }
         }
         x->colour = Black;

@@ -171,13 +171,7 @@ Object* ResourceProxy::Get(ResourceType type, const String& descriptor)
         }
     }
     Object* object = Load(type, descriptor);
-    AssetRecord record;
-    record.object = object;
-    record.descriptor = descriptor;
-    record.type = type;
-    record.current = true;
-    records.Add(record);
-    object->AddRef();
+    Record(type, descriptor, object);
     return object;
 }
 
@@ -217,6 +211,17 @@ Object* ResourceProxy::Load(ResourceType type, const String& descriptor)
     throw Exception(report);
 }
 
+void ResourceProxy::Record(ResourceType type, const String& descriptor, Object* object)
+{
+    AssetRecord record;
+    record.object = object;
+    record.descriptor = descriptor;
+    record.type = type;
+    record.current = true;
+    records.Add(record);
+    object->AddRef();
+}
+
 bool ResourceProxy::HasRecordWithDescriptor(const String& descriptor) const
 {
     for (const AssetRecord& record : records)
@@ -244,13 +249,7 @@ String ResourceProxy::Add(ResourceType type, Object* object)
         descriptor = String::Format("%u%u", second, first);
     } while (HasRecordWithDescriptor(descriptor));
 
-    AssetRecord record;
-    record.object = object;
-    record.descriptor = descriptor;
-    record.type = type;
-    record.current = true;
-    records.Add(record);
-    object->AddRef();
+    Record(type, descriptor, object);
     return descriptor;
 }
 

@@ -162,6 +162,8 @@ private:
     };
 
     Object* Load(ResourceType type, const String& descriptor);
+    // Adds a current record of the object, holding a reference of its own.
+    void Record(ResourceType type, const String& descriptor, Object* object);
     bool HasRecordWithDescriptor(const String& descriptor) const;
 
     Map<ResourceType, Array<Service*>*> services;
