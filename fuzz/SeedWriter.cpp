@@ -1,0 +1,274 @@
+// Writes the seed corpus of every fuzz target: `fuzz_seeds FOLDER` makes FOLDER/<target>/
+// with a few small, valid files of the format, made by the fixtures the tests use and by the
+// engine's own writers. Nothing here comes from outside the engine.
+//
+// The seeds stay small (the fuzzer mutates every byte of them) and together reach each
+// branch of a reader that a valid file can take: every NGM version and data type, every WAV
+// sample format and a chunk to skip, mono, stereo and chained Ogg streams, stored, deflated
+// and Zip64 archive entries, sync data with every interpolation, an empty slot and bindings.
+#include "core/Exception.h"
+#include "core/Managed.h"
+#include "io/Stream.h"
+#include "utils/ProbeProxy.h"
+#include "utils/loaders/NgmWriter.h"
+#include "utils/studio/SyncData.h"
+
+#include "support/MemoryFileSystem.h"
+#include "support/MemoryStream.h"
+#include "support/NgmBytes.h"
+#include "support/TempFolder.h"
+#include "support/VorbisEncoder.h"
+#include "support/WavFile.h"
+
+#include <minizip/zip.h>
+#include <zlib.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace Nimbrel;
+using namespace Nimbrel::Utils;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+std::filesystem::path root;
+
+void Seed(const std::string& target, const std::string& name, const Bytes& bytes)
+{
+    const std::filesystem::path folder = root / target;
+    std::filesystem::create_directories(folder);
+    std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write the seed " + (folder / name).string());
+}
+
+// NGM: every version field by field, and what the engine's writer makes of its content.
+void NgmSeeds()
+{
+    using Testing::NgmBytes;
+    NgmBytes v100;
+    v100.Magic("NGM100").Int(3).Int(1).Word("POSITION").Int(3).Floats({0, 0, 0, 1, 0, 0, 0, 1, 0})
+        .Word("triangles").Int(3).UInt32s({0, 1, 2});
+    Seed("ngm", "v100.ngm", v100.bytes);
+
+    NgmBytes v101;
+    v101.Magic("NGM101").Int(2).Int(3)
+        .Word("POSITION").Word("float").Word("none").Int(2).Floats({0, 1, 2, 3})
+        .Word("NORMAL").Word("short").Word("normalize").Int(1).UInt16s({1, 0xFFFF})
+        .Word("TEXCOORD0").Word("byte").Word("scale_and_bias").Float(0.5f).Float(-1.0f).Int(1).UInt8s({7, 200})
+        .Word("lines").Word("short").Int(2).UInt16s({0, 1});
+    Seed("ngm", "v101.ngm", v101.bytes);
+
+    NgmBytes v102;
+    v102.Magic("NGM102").Int(2).Int(1).Word("N_TANGENT").Word("int8").Word("none").Int(4).UInt8s({1, 2, 3, 4, 5, 6, 7, 8})
+        .Word("triangles").Word("int32").Int(3).UInt32s({0, 1, 1});
+    Seed("ngm", "v102.ngm", v102.bytes);
+
+    Loaders::NgmData data;
+    data.version = 200;
+    data.vertexCount = 3;
+    Loaders::NgmAttribute position;
+    position.semantic = 0;
+    position.components = 3;
+    const float corners[] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    position.data.SetSize(sizeof corners);
+    std::memcpy(position.data.Data(), corners, sizeof corners);
+    data.attributes.Add(position);
+    Loaders::NgmAttribute weight;
+    weight.semantic = 1;
+    weight.type = Graphics::DataTypeShort;
+    weight.scaleAndBias = true;
+    weight.scale = 2.0f;
+    weight.bias = 0.5f;
+    weight.components = 1;
+    const uint16_t weights[] = {1, 2, 3};
+    weight.data.SetSize(sizeof weights);
+    std::memcpy(weight.data.Data(), weights, sizeof weights);
+    data.attributes.Add(weight);
+    data.indexSize = 2;
+    data.indexCount = 5;
+    const uint16_t indices[] = {0, 1, 2, 0, 1};
+    data.indices.SetSize(sizeof indices);
+    std::memcpy(data.indices.Data(), indices, sizeof indices);
+    data.subMeshes.Add(SubMesh{0, 3, 0, 2, Graphics::PrimitiveTriangles});
+    data.subMeshes.Add(SubMesh{3, 2, 0, 1, Graphics::PrimitiveLines});
+    Managed<Testing::MemoryStream> file(new Testing::MemoryStream());
+    Loaders::WriteNgm(file.Get(), data);
+    Seed("ngm", "v200.ngm", file->bytes);
+}
+
+// WAV: each sample format the reader accepts, one with a chunk to skip (of odd size, so
+// with a pad byte) and one in the extensible format.
+void WavSeeds()
+{
+    auto pattern = [](size_t bytes) {
+        Bytes data;
+        for (size_t i = 0; i < bytes; ++i)
+            data.push_back(static_cast<uint8_t>(i * 37 + 11));
+        return data;
+    };
+    struct Format {
+        const char* name;
+        uint16_t tag, channels, bits;
+    };
+    for (const Format& f : {Format{"u8-mono.wav", 1, 1, 8}, Format{"s16-stereo.wav", 1, 2, 16},
+                            Format{"s24-stereo.wav", 1, 2, 24}, Format{"s32-mono.wav", 1, 1, 32},
+                            Format{"float-stereo.wav", 3, 2, 32}}) {
+        Testing::Wav wav;
+        wav.tag = f.tag;
+        wav.channels = f.channels;
+        wav.bits = f.bits;
+        wav.rate = 22050;
+        wav.data = pattern(static_cast<size_t>(16 * f.channels * f.bits / 8));
+        Seed("wav", f.name, wav.Build());
+    }
+
+    Testing::Wav skipped;
+    skipped.chunksBeforeData.push_back({"LIST", pattern(7)});
+    skipped.data = pattern(32);
+    Seed("wav", "list-chunk.wav", skipped.Build());
+
+    // WAVE_FORMAT_EXTENSIBLE: valid bits, channel mask and the PCM sub-format's GUID.
+    Testing::Wav extensible;
+    extensible.tag = 0xFFFE;
+    extensible.bits = 24;
+    extensible.formatExtra = {22, 0, 24, 0, 3, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    extensible.data = pattern(24);
+    Seed("wav", "extensible.wav", extensible.Build());
+}
+
+// Ogg Vorbis: short tones with small pages (many pages for few bytes), and a chained
+// stream whose second link has another channel count.
+void OggSeeds()
+{
+    auto tone = [](int frames, int channels) {
+        std::vector<float> samples;
+        for (int i = 0; i < frames; ++i)
+            for (int c = 0; c < channels; ++c)
+                samples.push_back(0.3f * std::sin(static_cast<float>(i) * (0.05f + 0.02f * c)));
+        return samples;
+    };
+    const Bytes mono = Testing::EncodeVorbis(tone(2000, 1), 1, 8000, 0.0f, 256);
+    const Bytes stereo = Testing::EncodeVorbis(tone(1500, 2), 2, 11025, 0.1f, 512);
+    Seed("ogg", "mono.ogg", mono);
+    Seed("ogg", "stereo.ogg", stereo);
+    Bytes chained = stereo;
+    chained.insert(chained.end(), mono.begin(), mono.end());
+    Seed("ogg", "chained.ogg", chained);
+}
+
+// Zip: minizip's writer, as in the zip tests: stored and deflated entries with folder and
+// mixed-case names, an empty entry, and an archive whose entry carries Zip64 fields.
+void ZipSeeds()
+{
+    struct Entry {
+        const char* name;
+        std::string data;
+        int method;
+    };
+    auto make = [](const std::vector<Entry>& entries, bool zip64) {
+        Testing::TempFolder temp;
+        const std::string path = temp / "seed.zip";
+        zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+        if (!zip)
+            throw std::runtime_error("minizip cannot create " + path);
+        for (const Entry& entry : entries) {
+            zip_fileinfo info{};
+            if (zipOpenNewFileInZip64(zip, entry.name, &info, nullptr, 0, nullptr, 0, nullptr, entry.method,
+                                      entry.method ? Z_BEST_COMPRESSION : 0, zip64 ? 1 : 0) != ZIP_OK ||
+                zipWriteInFileInZip(zip, entry.data.data(), static_cast<unsigned>(entry.data.size())) != ZIP_OK ||
+                zipCloseFileInZip(zip) != ZIP_OK)
+                throw std::runtime_error("minizip cannot write an entry");
+        }
+        if (zipClose(zip, nullptr) != ZIP_OK)
+            throw std::runtime_error("minizip cannot close " + path);
+        const std::string bytes = temp.Read("seed.zip");
+        return Bytes(bytes.begin(), bytes.end());
+    };
+    std::string repeated;
+    for (int i = 0; i < 40; ++i)
+        repeated += "line " + std::to_string(i % 7) + " of the notes\n";
+    Seed("zip", "mixed.zip", make({{"readme.txt", "Hello from the archive\n", 0},
+                                   {"data/Notes.TXT", repeated, Z_DEFLATED},
+                                   {"empty", "", 0}},
+                                  false));
+    Seed("zip", "zip64.zip", make({{"big.bin", repeated, Z_DEFLATED}, {"small.txt", "abc", 0}}, true));
+}
+
+// Sync data: saved by the engine, a small set and one with every interpolation, an empty
+// slot, a group without blocks and probes bound to several tracks.
+void SyncSeeds()
+{
+    using namespace Utils::Studio;
+    auto save = [](SyncData& sync) {
+        Managed<Testing::MemoryFileSystem> disk(new Testing::MemoryFileSystem());
+        sync.Save(disk.Get());
+        return (*disk)["syncdata.bin"];
+    };
+    Managed<ProbeProxy> probes(new ProbeProxy());
+
+    Managed<SyncData> small(new SyncData(probes.Get()));
+    const int x = small->AddTrack("x");
+    TrackGroup* one = small->GetTrackGroup(small->AddTrackGroup("G"));
+    one->AddTrack(small->GetTrack(x));
+    small->GetBlock(small->CreateBlock(0, 16, one))->GetPattern(0)->SetKey(Key{1, 0.0f, 1.0f, 0});
+    small->BindProbe(x, probes->GetProbe("camera.x"));
+    Seed("syncdata", "small.bin", save(*small));
+
+    Managed<SyncData> full(new SyncData(probes.Get()));
+    const int a = full->AddTrack("fade");
+    const int b = full->AddTrack("camera.zoom");
+    const int c = full->AddTrack("flash");
+    TrackGroup* scene = full->GetTrackGroup(full->AddTrackGroup("scene"));
+    scene->AddTrack(full->GetTrack(a));
+    scene->AddTrack(full->GetTrack(b));
+    TrackGroup* effects = full->GetTrackGroup(full->AddTrackGroup("effects"));
+    effects->AddTrack(full->GetTrack(c));
+    full->AddTrackGroup("unused");
+    Block* intro = full->GetBlock(full->CreateBlock(0, 64, scene));
+    intro->GetPattern(0)->SetKey(Key{InterpolationStep, 0.0f, 1.0f, 0});
+    intro->GetPattern(0)->SetKey(Key{InterpolationLinear, 1.0f, 0.5f, 16});
+    intro->GetPattern(0)->SetKey(Key{InterpolationCosine, 0.5f, 0.0f, 48});
+    intro->GetPattern(1)->SetKey(Key{InterpolationCosine, 2.0f, 2.0f, 8});
+    full->DeleteBlock(full->CreateBlock(32, 8, effects));
+    Block* strobe = full->GetBlock(full->CreateBlock(48, 32, effects));
+    strobe->GetPattern(0)->SetKey(Key{InterpolationStep, 1.0f, 0.0f, 4});
+    full->BindProbe(a, probes->GetProbe("post.fade"));
+    full->BindProbe(b, probes->GetProbe("camera.zoom"));
+    full->BindProbe(c, probes->GetProbe("post.fade"));
+    full->BindProbe(c, probes->GetProbe("post.flash"));
+    Seed("syncdata", "full.bin", save(*full));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+        return 2;
+    }
+    root = argv[1];
+    try {
+        NgmSeeds();
+        WavSeeds();
+        OggSeeds();
+        ZipSeeds();
+        SyncSeeds();
+    } catch (const Exception& error) {
+        std::fprintf(stderr, "%s\n", error.GetMessage().CStr());
+        return 1;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
