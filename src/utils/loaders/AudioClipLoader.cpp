@@ -42,7 +42,9 @@ Object* AudioClipLoader::Load(ResourceType, const String& descriptor, ResourcePr
         }
         const int size = frames * channels * 4;
         std::unique_ptr<uint8_t[]> data(new uint8_t[static_cast<size_t>(size)]);
-        std::memcpy(data.get(), samples.data(), static_cast<size_t>(size));
+        // A stream of no frames leaves `samples` without storage: nothing to copy then.
+        if (size > 0)
+            std::memcpy(data.get(), samples.data(), static_cast<size_t>(size));
         return new Audio::Clip(size, channels, 32, stream->GetSampleRate(), std::move(data));
     } catch (const std::bad_alloc&) {
         throw Exception("AudioClipLoader: Not enough memory for the clip");

@@ -14,6 +14,7 @@
 
 #include "support/AudioFixtures.h"
 #include "support/Expect.h"
+#include "support/FixtureFile.h"
 #include "support/MemoryFileSystem.h"
 #include "support/MemoryStream.h"
 #include "support/VorbisEncoder.h"
@@ -170,6 +171,18 @@ TEST_F(AudioLoaders, SoundBuffersHoldTheClipsWholeFrames)
 
     EXPECT_THROW_MESSAGE(Managed<Object>(Loaders::SoundBufferLoader().Load(ResourceType::AudioClip, "beep.wav", proxy.Get())),
                          "Target type not supported");
+}
+
+// Found by the Ogg fuzz target: a file of headers and no audio pages decodes to no frames,
+// and the clip loader copied from the empty sample vector's null storage.
+TEST_F(AudioLoaders, AnOggFileOfNoFramesBecomesAnEmptyClip)
+{
+    (*files)["silent.ogg"] = Testing::ReadFixture("fuzz/ogg/no-frames.ogg");
+    ClipHandle clip(proxy.Get(), "silent.ogg");
+    EXPECT_EQ(clip->GetSize(), 0);
+    EXPECT_EQ(clip->GetChannelCount(), 2);
+    EXPECT_EQ(clip->GetSampleRate(), 11025);
+    EXPECT_EQ(clip->GetSampleWidth(), 32);
 }
 
 TEST_F(AudioLoaders, SoundBuffersNeedASoundDevice)
