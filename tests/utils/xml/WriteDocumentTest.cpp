@@ -1,11 +1,14 @@
-// Writing documents as XML text: the exact bytes.
+// Writing documents as XML text: the exact bytes, and a round trip through the XML loader.
 #include "utils/xml/WriteDocument.h"
 
+#include "core/LinearMap.h"
 #include "core/Managed.h"
+#include "utils/DefaultResourceProxy.h"
 #include "utils/xml/RWDocument.h"
 #include "utils/xml/RWElement.h"
 
 #include "support/Expect.h"
+#include "support/MemoryFileSystem.h"
 #include "support/MemoryStream.h"
 
 #include <gtest/gtest.h>
@@ -108,6 +111,51 @@ TEST(WriteDocument, TwoHundredThousandSiblingsAreWrittenWithoutRecursion)
     const std::string text = Written(r);
     EXPECT_EQ(text.size(), Declaration.size() + 5 + 200000 * 8 + 5);
     EXPECT_EQ(text.substr(text.size() - 13), "  <e />\n</r>\n");
+}
+
+// What the loader reads back: each element's name, its attributes in document order and its
+// children, one line per element, indented by depth.
+void Describe(Xml::Element* element, int depth, std::string& out)
+{
+    for (; element; element = element->GetNextSibling()) {
+        out += std::string(static_cast<size_t>(depth) * 2, ' ') + element->GetName().CStr();
+        LinearMap<String, String> attributes;
+        element->GetAttributes(attributes);
+        Managed<Iterator<Pair<String, String>>> entries = attributes.GetIterator();
+        while (entries->MoveNext())
+            out += std::string(" ") + entries->Current().Key.CStr() + "=[" + entries->Current().Value.CStr() + "]";
+        out += "\n";
+        Describe(element->GetFirstChild(), depth + 1, out);
+    }
+}
+
+TEST(WriteDocument, WhatIsWrittenLoadsBackWithTheSameNamesAttributesAndOrder)
+{
+    Xml::RWElement* root = Make("studio_root");
+    Add(root, "tracker", {{"size", "(640, 480)"}, {"pos", "(120, 40)"}});
+    Xml::RWElement* monitor = Add(root, "probe_monitor", {{"pos", "(0, 0)"}});
+    Add(monitor, "watch", {{"probe", "Scene & <Camera> \"main\""}});
+    Add(monitor, "watch", {{"probe", "a&amp;b\ttab\nline"}});
+    Add(root, "sequencer");
+
+    Managed<Testing::MemoryFileSystem> files(new Testing::MemoryFileSystem());
+    Managed<ResourceProxy> proxy(new DefaultResourceProxy());
+    proxy->SetFileSystem(files.Get());
+    {
+        Managed<Xml::Document> document(Xml::CreateDocument(root));
+        Xml::WriteDocument(Resource<Xml::Document, ResourceType::XmlDocument>(document.Get()),
+                           Resource<IO::Stream, ResourceType::OutputStream>(proxy.Get(), "gui_layout.xml"));
+    }
+    Resource<Xml::Document, ResourceType::XmlDocument> loaded(proxy.Get(), "gui_layout.xml");
+    std::string description;
+    Describe(loaded->GetRoot(), 0, description);
+    EXPECT_EQ(description,
+              "studio_root\n"
+              "  tracker pos=[(120, 40)] size=[(640, 480)]\n"
+              "  probe_monitor pos=[(0, 0)]\n"
+              "    watch probe=[Scene & <Camera> \"main\"]\n"
+              "    watch probe=[a&amp;b\ttab\nline]\n"
+              "  sequencer\n");
 }
 
 }  // namespace write_document_test
