@@ -29,10 +29,13 @@ constexpr size_t PairwiseLimit = 8;
                                    element.name(), element.offset_debug()));
 }
 
-void CheckAttributes(pugi::xml_node element, std::vector<const char*>& names)
+// The attributes from `first` on, whose second is `second`, name no attribute twice.
+void CheckAttributes(pugi::xml_node element, pugi::xml_attribute first, pugi::xml_attribute second,
+                     std::vector<const char*>& names)
 {
     names.clear();
-    for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute())
+    names.push_back(first.name());
+    for (pugi::xml_attribute attribute = second; attribute; attribute = attribute.next_attribute())
         names.push_back(attribute.name());
     if (names.size() <= PairwiseLimit) {
         for (size_t i = 1; i < names.size(); ++i)
@@ -49,22 +52,31 @@ void CheckAttributes(pugi::xml_node element, std::vector<const char*>& names)
 }
 
 // pugixml keeps every attribute it reads, repeated names included; XML forbids them. The
-// walk goes through the tree in document order without recursion.
+// walk goes through the tree in document order without recursion, asking pugixml as little
+// as it can: it is a pass over every node the parse made, and costs about as much again as
+// the parse itself.
 void RejectDuplicateAttributes(const pugi::xml_document& document)
 {
     std::vector<const char*> names;
     pugi::xml_node node = document.first_child();
     while (node) {
-        if (node.type() == pugi::node_element && node.first_attribute())
-            CheckAttributes(node, names);
-        if (pugi::xml_node child = node.first_child()) {
-            node = child;
-            continue;
+        if (node.type() == pugi::node_element) {
+            if (pugi::xml_attribute first = node.first_attribute())
+                if (pugi::xml_attribute second = first.next_attribute())
+                    CheckAttributes(node, first, second, names);
+            if (pugi::xml_node child = node.first_child()) {
+                node = child;
+                continue;
+            }
         }
-        while (node && !node.next_sibling())
+        // Only elements have children: on to the next sibling here or further up.
+        while (node) {
+            if (pugi::xml_node sibling = node.next_sibling()) {
+                node = sibling;
+                break;
+            }
             node = node.parent();
-        if (node)
-            node = node.next_sibling();
+        }
     }
 }
 

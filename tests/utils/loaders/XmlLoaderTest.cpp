@@ -179,6 +179,9 @@ TEST_F(XmlLoaderTest, AnAttributeNamedTwiceInOneElementIsRejected)
     EXPECT_EQ(LoadFailure(many + " a7=\"again\"/></r>"), "Duplicate attribute 'a7' in element 'big' at byte offset 4");
     EXPECT_EQ(LoadFailure("<r x=\"1\"><c x=\"1\" y=\"2\" x=\"3\"/></r>"),
               "Duplicate attribute 'x' in element 'c' at byte offset 10");
+    // Found after climbing out of nested elements and past text.
+    EXPECT_EQ(LoadFailure("<r><a><b>t<c/></b>u</a>v<d/><e y=\"1\" y=\"2\"/></r>"),
+              "Duplicate attribute 'y' in element 'e' at byte offset 29");
     EXPECT_EQ(LoadFailure("<r><c x=\"1\"/><c x=\"2\"/></r>"), "(loaded)");
 }
 
