@@ -4,8 +4,10 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace Nimbrel::Utils::Loaders {
 
@@ -55,11 +57,48 @@ String Condensed(const char* text)
     return String(condensed.data(), static_cast<int>(condensed.size()));
 }
 
+// Elements with more attributes than this are checked by sorting their names, so a hostile
+// element with a great many attributes costs n log n, not n squared.
+constexpr int PairwiseLimit = 8;
+
+[[noreturn]] void FailDuplicate(pugi::xml_node element, const char* attribute)
+{
+    throw Exception(String::Format("Duplicate attribute '%s' in element '%s' at byte offset %td", attribute,
+                                   element.name(), element.offset_debug()));
+}
+
+void RejectRepeatedAttributes(pugi::xml_node element)
+{
+    const pugi::xml_attribute first = element.first_attribute();
+    if (!first || !first.next_attribute())
+        return;
+    int count = 0;
+    for (pugi::xml_attribute attribute = first; attribute; attribute = attribute.next_attribute())
+        ++count;
+    if (count <= PairwiseLimit) {
+        for (pugi::xml_attribute a = first.next_attribute(); a; a = a.next_attribute())
+            for (pugi::xml_attribute b = first; b != a; b = b.next_attribute())
+                if (std::strcmp(a.name(), b.name()) == 0)
+                    FailDuplicate(element, a.name());
+        return;
+    }
+    std::vector<const char*> names;
+    names.reserve(static_cast<size_t>(count));
+    for (pugi::xml_attribute attribute = first; attribute; attribute = attribute.next_attribute())
+        names.push_back(attribute.name());
+    std::sort(names.begin(), names.end(), [](const char* a, const char* b) { return std::strcmp(a, b) < 0; });
+    auto twice = std::adjacent_find(names.begin(), names.end(),
+                                    [](const char* a, const char* b) { return std::strcmp(a, b) == 0; });
+    if (twice != names.end())
+        FailDuplicate(element, *twice);
+}
+
 }  // namespace pugi_xml_wrapper_detail
 
 PugiXmlWrapperElement::PugiXmlWrapperElement(pugi::xml_node_struct* node, Xml::Element* parent)
     : name(pugi::xml_node(node).name()), parent(parent), node(node)
 {
+    pugi_xml_wrapper_detail::RejectRepeatedAttributes(pugi::xml_node(node));
 }
 
 PugiXmlWrapperElement::~PugiXmlWrapperElement()
@@ -133,9 +172,9 @@ void PugiXmlWrapperElement::SetInnerText(const String&)
 Xml::Element* PugiXmlWrapperElement::GetFirstChild()
 {
     if (!links.firstChild && !firstChildSought) {
-        firstChildSought = true;
         if (pugi::xml_node child = pugi_xml_wrapper_detail::FirstElementFrom(pugi::xml_node(node).first_child()))
             links.firstChild = new PugiXmlWrapperElement(child.internal_object(), this);
+        firstChildSought = true;
     }
     return links.firstChild;
 }
@@ -143,9 +182,9 @@ Xml::Element* PugiXmlWrapperElement::GetFirstChild()
 Xml::Element* PugiXmlWrapperElement::GetNextSibling()
 {
     if (!links.nextSibling && !nextSiblingSought) {
-        nextSiblingSought = true;
         if (pugi::xml_node sibling = pugi_xml_wrapper_detail::FirstElementFrom(pugi::xml_node(node).next_sibling()))
             links.nextSibling = new PugiXmlWrapperElement(sibling.internal_object(), parent);
+        nextSiblingSought = true;
     }
     return links.nextSibling;
 }

@@ -10,6 +10,10 @@
 // carriage return, line feed) trimmed at both ends and every run inside it written as one
 // space; empty when the content does not start with text.
 //
+// pugixml keeps an attribute that an element names twice, which XML forbids: making the
+// wrapper of such an element (GetRoot, GetFirstChild, GetNextSibling) throws "Duplicate
+// attribute 'x' in element 'c' at byte offset 3", every time it is asked for.
+//
 // SetName, SetAttribute and SetInnerText throw "Xml::Element::<operation>(): Document is
 // read-only". The linking operations work as on any element: an element appended to a
 // wrapper comes after the document's own children or siblings and belongs to the wrapper.

@@ -9,7 +9,8 @@
 //
 // Malformed XML throws pugixml's description of the fault and the byte offset where it was
 // found ("Start-end tags mismatch at byte offset 12"). An element that names an attribute
-// twice is rejected too: "Duplicate attribute 'x' in element 'c' at byte offset 3".
+// twice is refused when navigation reaches it (see PugiXmlWrapperElement): checking every
+// element up front would cost as much again as the parse.
 
 #include "utils/ResourceProxy.h"
 
