@@ -1,7 +1,8 @@
 """Prints engine time / standard time for the pairs in a Google Benchmark JSON report.
 
 Pairs are found by name: "<op>/Map/<key>/<n>" goes with "<op>/std::map/<key>/<n>",
-"<op>/HashMap/..." with "<op>/std::unordered_map/...", and "<Name>" with "Std<Name>".
+"<op>/HashMap/..." with "<op>/std::unordered_map/...", "<op>/XmlLoader/..." with
+"<op>/pugixml/...", and "<Name>" with "Std<Name>".
 Repeated runs of one case are averaged (or their reported mean is used). CPU time is
 compared.
 """
@@ -9,7 +10,7 @@ import json
 import sys
 from collections import defaultdict
 
-COUNTERPARTS = {"Map": "std::map", "HashMap": "std::unordered_map"}
+COUNTERPARTS = {"Map": "std::map", "HashMap": "std::unordered_map", "XmlLoader": "pugixml"}
 NANOSECONDS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
 

@@ -7,6 +7,7 @@
 #include "utils/loaders/SoundBufferLoader.h"
 #include "utils/loaders/TextLoader.h"
 #include "utils/loaders/WavLoader.h"
+#include "utils/loaders/XmlLoader.h"
 #include "utils/loaders/ZipLoader.h"
 
 namespace Nimbrel::Utils {
@@ -37,7 +38,7 @@ DefaultResourceProxy::DefaultResourceProxy()
     // Register(new Loaders::TrueTypeFontLoader());  // 18 FontFace              (typography)
     Register(new Loaders::AudioClipLoader());        // 19 AudioClip
     Register(new Loaders::WavLoader());              // 20 AudioClip
-    // Register(new Loaders::XmlLoader());           // 21 XmlDocument           (XML documents)
+    Register(new Loaders::XmlLoader());              // 21 XmlDocument
     Register(new Loaders::ZipLoader());              // 22 FileSystem
 }
 
