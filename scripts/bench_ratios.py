@@ -1,7 +1,9 @@
-"""Prints engine time / standard time for the pairs in a Google Benchmark JSON report.
+"""Prints engine time / counterpart time for the pairs in a Google Benchmark JSON report.
 
 Pairs are found by name: "<op>/Map/<key>/<n>" goes with "<op>/std::map/<key>/<n>",
-"<op>/HashMap/..." with "<op>/std::unordered_map/...", and "<Name>" with "Std<Name>".
+"<op>/HashMap/..." with "<op>/std::unordered_map/...", "<op>/XmlLoader/..." with
+"<op>/pugixml/...", and "<Name>" with "Std<Name>" or, for a library the engine wraps,
+"Lib<Name>" (the library called directly).
 Repeated runs of one case are averaged (or their reported mean is used). CPU time is
 compared.
 """
@@ -9,15 +11,15 @@ import json
 import sys
 from collections import defaultdict
 
-COUNTERPARTS = {"Map": "std::map", "HashMap": "std::unordered_map"}
+COUNTERPARTS = {"Map": "std::map", "HashMap": "std::unordered_map", "XmlLoader": "pugixml"}
 NANOSECONDS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
 
-def counterpart(name):
+def counterparts(name):
     parts = name.split("/")
     if len(parts) >= 2 and parts[1] in COUNTERPARTS:
-        return "/".join([parts[0], COUNTERPARTS[parts[1]]] + parts[2:])
-    return "Std" + name
+        return ["/".join([parts[0], COUNTERPARTS[parts[1]]] + parts[2:])]
+    return ["Std" + name, "Lib" + name]
 
 
 def main(path):
@@ -36,15 +38,15 @@ def main(path):
     for name, cpu in means.items():
         mean.setdefault(name, cpu)
 
-    rows = [(name, mean[name], mean[counterpart(name)]) for name in mean if counterpart(name) in mean]
+    rows = [(name, mean[name], mean[other]) for name in mean for other in counterparts(name) if other in mean]
     if not rows:
         print("no engine/standard pairs in the report")
         return
     width = max(len(name) for name, _, _ in rows)
     print()
-    print(f"{'case':<{width}}  {'engine ns':>12}  {'standard ns':>12}  ratio")
+    print(f"{'case':<{width}}  {'engine ns':>12}  {'counterpart ns':>14}  ratio")
     for name, engine, standard in rows:
-        print(f"{name:<{width}}  {engine:>12.1f}  {standard:>12.1f}  {engine / standard:5.2f}")
+        print(f"{name:<{width}}  {engine:>12.1f}  {standard:>14.1f}  {engine / standard:5.2f}")
 
 
 if __name__ == "__main__":

@@ -2,11 +2,16 @@
 
 #include "utils/FileOpener.h"
 #include "utils/loaders/AudioClipLoader.h"
+#include "utils/loaders/HDRLoader.h"
+#include "utils/loaders/JPEGLoader.h"
 #include "utils/loaders/Ngm.h"
 #include "utils/loaders/OggLoader.h"
+#include "utils/loaders/PNGLoader.h"
 #include "utils/loaders/SoundBufferLoader.h"
+#include "utils/loaders/TGALoader.h"
 #include "utils/loaders/TextLoader.h"
 #include "utils/loaders/WavLoader.h"
+#include "utils/loaders/XmlLoader.h"
 #include "utils/loaders/ZipLoader.h"
 
 namespace Nimbrel::Utils {
@@ -22,9 +27,9 @@ DefaultResourceProxy::DefaultResourceProxy()
     // Register(new Loaders::GUILoader());           //  3 GUIWidget             (GUI toolkit: layout loader)
     // Register(new Loaders::Nsgml());               //  4 Scene, SceneNode      (scene: markup)
     // Register(new Loaders::COLLADALoader());       //  5 Scene                 (scene: COLLADA import)
-    // Register(new Loaders::JPEGLoader());          //  6 Bitmap2D              (image loaders)
+    Register(new Loaders::JPEGLoader());             //  6 Bitmap2D
     Register(new Loaders::OggLoader());              //  7 AudioStream
-    // Register(new Loaders::PNGLoader());           //  8 Bitmap2D              (image loaders)
+    Register(new Loaders::PNGLoader());              //  8 Bitmap2D
     // Register(new Loaders::ProgramLoader());       //  9 Program               (graphics loaders)
     // Register(new Loaders::ShaderLoader());        // 10 Vertex/Pixel/GeometryShader (graphics loaders)
     Register(new Loaders::SoundBufferLoader());      // 11 SoundBuffer
@@ -32,12 +37,12 @@ DefaultResourceProxy::DefaultResourceProxy()
     // Register(new Loaders::TextureLoader());       // 13 Texture               (graphics loaders)
     // Register(new Loaders::Texture2DLoader());     // 14 Texture2D             (graphics loaders)
     // Register(new Loaders::TextureCubeLoader());   // 15 TextureCube           (graphics loaders)
-    // Register(new Loaders::TGALoader());           // 16 Bitmap2D              (image loaders)
-    // Register(new Loaders::HDRLoader());           // 17 Bitmap2D              (image loaders)
+    Register(new Loaders::TGALoader());              // 16 Bitmap2D
+    Register(new Loaders::HDRLoader());              // 17 Bitmap2D
     // Register(new Loaders::TrueTypeFontLoader());  // 18 FontFace              (typography)
     Register(new Loaders::AudioClipLoader());        // 19 AudioClip
     Register(new Loaders::WavLoader());              // 20 AudioClip
-    // Register(new Loaders::XmlLoader());           // 21 XmlDocument           (XML documents)
+    Register(new Loaders::XmlLoader());              // 21 XmlDocument
     Register(new Loaders::ZipLoader());              // 22 FileSystem
 }
 

@@ -34,6 +34,27 @@ State* CachedState(std::map<Descriptor, Managed<State>>& cache, const Descriptor
     return state;
 }
 
+// The shading context, or a clear error when the factory gave none.
+GLShadingContext* RequireShading(GLShadingContext* context)
+{
+    if (!context)
+        throw Exception("GLDevice: No shading context set");
+    return context;
+}
+
+// The backend's object behind an interface pointer (null stays null), or the message thrown
+// for an object some other backend made.
+template <class Target, class Source>
+Target* CheckedDowncast(Source* object, const char* message)
+{
+    if (!object)
+        return nullptr;
+    auto* target = dynamic_cast<Target*>(object);
+    if (!target)
+        throw Exception(message);
+    return target;
+}
+
 }  // namespace GLDeviceDetail
 
 // ---------------------------------------------------------------------------------------------
@@ -69,15 +90,11 @@ void GLDevice::InitializeState(int width, int height)
         listener = nullptr;
     listenerCount = 0;
     std::fill(std::begin(vertexBuffers), std::end(vertexBuffers), nullptr);
-    currentSetup = FramebufferSetup();
-    currentSetupValid = true;
-    lastSet = FramebufferSetup();
 
     GLint maxSize = 0;
     gl.GetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     maxTextureSize = maxSize;
-    gl.GenFramebuffers(1, &copyReadFramebuffer);
-    gl.GenFramebuffers(1, &copyDrawFramebuffer);
+    framebuffers.Initialize();
     backBuffer = GLSurface::CreateBackBuffer(this, width, height);
 
     const Rect whole{0, 0, width, height};
@@ -112,14 +129,7 @@ void GLDevice::ReleaseDeviceObjects()
     blendStates.clear();
     depthStencilStates.clear();
     rasterizerStates.clear();
-    for (auto& entry : framebuffers)
-        gl.DeleteFramebuffers(1, &entry.second);
-    framebuffers.clear();
-    if (copyReadFramebuffer)
-        gl.DeleteFramebuffers(1, &copyReadFramebuffer);
-    if (copyDrawFramebuffer)
-        gl.DeleteFramebuffers(1, &copyDrawFramebuffer);
-    copyReadFramebuffer = copyDrawFramebuffer = 0;
+    framebuffers.Release();
     if (backBuffer)
         backBuffer->Release();
     backBuffer = nullptr;
@@ -213,17 +223,6 @@ TextureCube* GLDevice::CreateTextureCube(int size, PixelFormat format, bool rend
     return new GLTextureCube(this, size, format, renderable);
 }
 
-namespace GLDeviceDetail {
-
-GLShadingContext* RequireShading(GLShadingContext* context)
-{
-    if (!context)
-        throw Exception("GLDevice: No shading context set");
-    return context;
-}
-
-}  // namespace GLDeviceDetail
-
 Shader* GLDevice::CreateShader(ShaderType type, bool precompiled, const char* entryPoint, const char* reserved,
                                const char* source)
 {
@@ -313,48 +312,34 @@ int GLDevice::GetScissorRects(int count, Rect* out)
     return 1;
 }
 
-namespace GLDeviceDetail {
-
-// The GL object behind an interface pointer, or a clear error for one from elsewhere.
-template <class Target, class Source>
-Target* Own(Source* object, const char* message)
-{
-    if (!object)
-        return nullptr;
-    auto* target = dynamic_cast<Target*>(object);
-    if (!target)
-        throw Exception(message);
-    return target;
-}
-
-}  // namespace GLDeviceDetail
-
 void GLDevice::SetBlendState(BlendState* state)
 {
-    currentBlend = GLDeviceDetail::Own<GLBlendState>(state, "SetBlendState(): The state was not made by this backend");
+    currentBlend = GLDeviceDetail::CheckedDowncast<GLBlendState>(
+        state, "SetBlendState(): The state was not made by this backend");
 }
 
 void GLDevice::SetDepthStencilState(DepthStencilState* state)
 {
-    currentDepthStencil = GLDeviceDetail::Own<GLDepthStencilState>(
+    currentDepthStencil = GLDeviceDetail::CheckedDowncast<GLDepthStencilState>(
         state, "SetDepthStencilState(): The state was not made by this backend");
 }
 
 void GLDevice::SetRasterizerState(RasterizerState* state)
 {
-    currentRasterizer = GLDeviceDetail::Own<GLRasterizerState>(
+    currentRasterizer = GLDeviceDetail::CheckedDowncast<GLRasterizerState>(
         state, "SetRasterizerState(): The state was not made by this backend");
 }
 
 void GLDevice::SetInputLayout(InputLayout* layout)
 {
-    currentLayout = GLDeviceDetail::Own<GLInputLayout>(layout, "SetInputLayout(): The layout was not made by this backend");
+    currentLayout = GLDeviceDetail::CheckedDowncast<GLInputLayout>(
+        layout, "SetInputLayout(): The layout was not made by this backend");
 }
 
 void GLDevice::SetSemanticMap(SemanticMap* map)
 {
     currentSemanticMap =
-        GLDeviceDetail::Own<GLSemanticMap>(map, "SetSemanticMap(): The semantic map was not made by this backend");
+        GLDeviceDetail::CheckedDowncast<GLSemanticMap>(map, "SetSemanticMap(): The semantic map was not made by this backend");
 }
 
 BlendState* GLDevice::GetBlendState()
@@ -382,7 +367,7 @@ void GLDevice::SetVertexBuffer(int stream, VertexBuffer* buffer)
     if (stream < 0 || stream >= MaxSlots)
         throw Exception("SetVertexBuffer(): Stream index out of range");
     vertexBuffers[stream] =
-        GLDeviceDetail::Own<GLVertexBuffer>(buffer, "SetVertexBuffer(): The buffer was not made by this backend");
+        GLDeviceDetail::CheckedDowncast<GLVertexBuffer>(buffer, "SetVertexBuffer(): The buffer was not made by this backend");
     MakeCurrent();
     ForgetAppliedLayout();
 }
@@ -396,7 +381,8 @@ VertexBuffer* GLDevice::GetVertexBuffer(int stream)
 
 void GLDevice::SetIndexBuffer(IndexBuffer* buffer)
 {
-    indexBuffer = GLDeviceDetail::Own<GLIndexBuffer>(buffer, "SetIndexBuffer(): The buffer was not made by this backend");
+    indexBuffer = GLDeviceDetail::CheckedDowncast<GLIndexBuffer>(
+        buffer, "SetIndexBuffer(): The buffer was not made by this backend");
 }
 
 void GLDevice::SetPrimitiveType(PrimitiveType type)
@@ -407,7 +393,8 @@ void GLDevice::SetPrimitiveType(PrimitiveType type)
 
 void GLDevice::SetProgram(Program* program)
 {
-    GLProgram* glProgram = GLDeviceDetail::Own<GLProgram>(program, "SetProgram(): The program was not made by this backend");
+    GLProgram* glProgram = GLDeviceDetail::CheckedDowncast<GLProgram>(
+        program, "SetProgram(): The program was not made by this backend");
     currentProgram = program;
     if (glProgram) {
         MakeCurrent();
@@ -423,6 +410,7 @@ Program* GLDevice::GetProgram()
 
 Surface* GLDevice::GetColorTarget(int index)
 {
+    const FramebufferSetup& lastSet = framebuffers.GetLastSet();
     if (index < 0 || index >= lastSet.count)
         return nullptr;
     return lastSet.colors[index];
@@ -499,6 +487,7 @@ void GLDevice::Flush()
 
 int GLDevice::GetTargetHeight()
 {
+    const FramebufferSetup& lastSet = framebuffers.GetLastSet();
     if (lastSet.count > 0 && lastSet.colors[0])
         return lastSet.colors[0]->GetHeight();
     if (lastSet.depthStencil)
@@ -669,151 +658,24 @@ void GLDevice::DrawIndexed(int first, int count, int, int)
 // ---------------------------------------------------------------------------------------------
 // Framebuffers
 
-void GLDevice::BindBackBuffer()
+void GLDevice::FitViewport(Surface* target)
 {
-    gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
-    const Rect whole{0, 0, backBuffer->GetWidth(), backBuffer->GetHeight()};
+    const Rect whole{0, 0, target->GetWidth(), target->GetHeight()};
     SetViewports(1, &whole);
     // The scissor rectangle was converted with the height of the target before.
     scissorDirty = true;
 }
 
-unsigned int GLDevice::CreateFramebufferObject(const FramebufferSetup& setup)
-{
-    // Every surface is checked before anything is made, so a refused setup leaves no half-built
-    // framebuffer object in the cache.
-    for (int j = 0; j < setup.count; ++j) {
-        auto* surface = dynamic_cast<GLSurface*>(setup.colors[j]);
-        if (!surface)
-            throw Exception("Can't bind the given target as color buffer");
-        switch (surface->GetKind()) {
-        case GLSurfaceTextureLevel:
-        case GLSurfaceCubeFaceLevel:
-        case GLSurfaceRenderSurface:
-            break;
-        case GLSurface3DSlice: throw Exception("This backend can not bind 3D texture slices as color buffers");
-        case GLSurfaceBackBuffer:
-            throw Exception("Can't bind the back buffer as a color buffer unless it is the only color buffer");
-        default: throw Exception("Can't bind the given target as color buffer");
-        }
-    }
-    GLSurface* depthStencil = nullptr;
-    if (setup.depthStencil) {
-        depthStencil = dynamic_cast<GLSurface*>(setup.depthStencil);
-        if (!depthStencil)
-            throw Exception("Can't bind the given surface as depth stencil buffer");
-        switch (depthStencil->GetKind()) {
-        case GLSurfaceTextureLevel:
-        case GLSurfaceCubeFaceLevel:
-        case GLSurfaceRenderSurface:
-            break;
-        case GLSurface3DSlice: throw Exception("This backend can not bind 3d texture slices as depth/stencil buffers");
-        default: throw Exception("Can't bind the given surface as depth stencil buffer");
-        }
-    }
-
-    GLuint name = 0;
-    gl.GenFramebuffers(1, &name);
-    gl.BindFramebuffer(GL_FRAMEBUFFER, name);
-    framebuffers.emplace(setup, name);
-    GLenum drawBuffers[FramebufferSetup::MaxColorSurfaces];
-    for (int j = 0; j < setup.count; ++j) {
-        static_cast<GLSurface*>(setup.colors[j])->Attach(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + j);
-        drawBuffers[j] = GL_COLOR_ATTACHMENT0 + j;
-    }
-    if (depthStencil) {
-        depthStencil->Attach(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT);
-        if (depthStencil->GetKind() == GLSurfaceRenderSurface &&
-            depthStencil->GetPixelFormat() == PixelFormatDepth24Stencil8)
-            depthStencil->Attach(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT);
-    }
-    // Every colour target is written; a depth-only setup writes and reads no colour.
-    if (setup.count > 0) {
-        gl.DrawBuffers(setup.count, drawBuffers);
-        gl.ReadBuffer(GL_COLOR_ATTACHMENT0);
-    } else {
-        gl.DrawBuffer(GL_NONE);
-        gl.ReadBuffer(GL_NONE);
-    }
-    return name;
-}
-
-void GLDevice::ThrowOnFramebufferStatus()
-{
-    const GLenum status = gl.CheckFramebufferStatus(GL_FRAMEBUFFER);
-    switch (status) {
-    case GL_FRAMEBUFFER_COMPLETE: return;
-    case GL_FRAMEBUFFER_INCOMPLETE_ATTACHMENT:
-        throw Exception("Unable to set framebuffer: Framebuffer has an incomplete attachment\n");
-    case GL_FRAMEBUFFER_INCOMPLETE_MISSING_ATTACHMENT:
-        throw Exception("Unable to set framebuffer: Framebuffer has a missing attachment!\n");
-    case GL_FRAMEBUFFER_INCOMPLETE_DIMENSIONS_EXT:
-        throw Exception("Unable to set framebuffer: Framebuffer has incomplete dimensions (whatever that means)\n");
-    case GL_FRAMEBUFFER_INCOMPLETE_FORMATS_EXT:
-        throw Exception("Unable to set framebuffer: Framebuffer has incomplete formats!\n");
-    case GL_FRAMEBUFFER_INCOMPLETE_DRAW_BUFFER:
-    case GL_FRAMEBUFFER_INCOMPLETE_READ_BUFFER:
-        throw Exception("Unable to set framebuffer: Framebuffer has an incomplete draw buffer!\n");
-    case GL_FRAMEBUFFER_UNSUPPORTED:
-        throw Exception("Unable to set framebuffer: Framebuffer is unsupported, damn!\n");
-    default: throw Exception("Unable to set framebuffer: OpenGL behaves incorrectly");
-    }
-}
-
 void GLDevice::SetFramebuffer(int count, Surface* const* colors, Surface* depthStencil)
 {
     const FramebufferSetup setup(count, colors, depthStencil);
-    if (currentSetupValid && setup == currentSetup)
+    if (framebuffers.IsBound(setup))
         return;
     MakeCurrent();
-    lastSet = setup;
-
-    if ((count == 0 && !depthStencil) || (count == 1 && colors[0] == backBuffer)) {
-        BindBackBuffer();
-        currentSetup = setup;
-        currentSetupValid = true;
-        ThrowOnFramebufferStatus();
-        return;
-    }
-
-    auto found = framebuffers.find(setup);
-    const GLuint name = found != framebuffers.end() ? found->second : CreateFramebufferObject(setup);
-
-    // A render target must not wait for mipmaps that rendering never makes.
-    GLint bound2D = 0;
-    gl.GetIntegerv(GL_TEXTURE_BINDING_2D, &bound2D);
-    for (int j = 0; j < count; ++j) {
-        auto* surface = static_cast<GLSurface*>(colors[j]);
-        if (surface->GetKind() == GLSurfaceTextureLevel || surface->GetKind() == GLSurfaceCubeFaceLevel) {
-            const GLenum textureTarget =
-                surface->GetKind() == GLSurfaceCubeFaceLevel ? GLenum(GL_TEXTURE_CUBE_MAP) : surface->GetTarget();
-            gl.BindTexture(textureTarget, surface->GetName());
-            gl.TexParameteri(textureTarget, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        }
-    }
-    gl.BindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound2D));
-
-    gl.BindFramebuffer(GL_FRAMEBUFFER, name);
+    framebuffers.Bind(setup);
     Surface* sizing = count > 0 ? colors[0] : depthStencil;
-    const Rect whole{0, 0, sizing->GetWidth(), sizing->GetHeight()};
-    SetViewports(1, &whole);
-    scissorDirty = true;
-
-    currentSetup = setup;
-    currentSetupValid = true;
-    ThrowOnFramebufferStatus();
-}
-
-void GLDevice::RestoreFramebuffer()
-{
-    MakeCurrent();
-    GLuint name = 0;
-    if (currentSetupValid) {
-        auto found = framebuffers.find(currentSetup);
-        if (found != framebuffers.end())
-            name = found->second;
-    }
-    gl.BindFramebuffer(GL_FRAMEBUFFER, name);
+    FitViewport(sizing ? sizing : backBuffer);
+    framebuffers.ThrowOnFramebufferStatus();
 }
 
 void GLDevice::OnInputLayoutDestroyed(GLInputLayout* layout)
@@ -872,27 +734,8 @@ void GLDevice::OnSurfaceDestroyed(GLSurface* surface)
 {
     if (surface == backBuffer)
         return;
-    bool deleted = false;
-    for (auto entry = framebuffers.begin(); entry != framebuffers.end();) {
-        if (entry->first.Uses(surface)) {
-            if (!deleted)
-                MakeCurrent();
-            gl.DeleteFramebuffers(1, &entry->second);
-            deleted = true;
-            entry = framebuffers.erase(entry);
-        } else {
-            ++entry;
-        }
-    }
-    // Deleting the bound framebuffer object binds the window's; the device follows suit.
-    if (currentSetupValid && currentSetup.Uses(surface)) {
-        currentSetup = FramebufferSetup();
-        lastSet = FramebufferSetup();
-        MakeCurrent();
-        BindBackBuffer();
-    }
-    if (lastSet.Uses(surface))
-        lastSet = FramebufferSetup();
+    if (framebuffers.Forget(surface))
+        FitViewport(backBuffer);
 }
 
 }  // namespace Nimbrel::Graphics

@@ -5,10 +5,11 @@
 //
 // The device keeps a current copy of every piece of pipeline state and applies it to OpenGL
 // just before a draw, touching only what differs (by identity) from what was applied last.
-// State objects are cached by descriptor, framebuffer objects by framebuffer setup; both live
-// as long as the device, except that the framebuffer objects of a surface go when the surface
-// does. The device takes no reference to what is set on it; layouts, buffers, programs,
-// semantic maps and surfaces tell it when they go, and it forgets them.
+// State objects are cached by descriptor, framebuffer objects by framebuffer setup (in the
+// device's GLFramebufferCache); both live as long as the device, except that the framebuffer
+// objects of a surface go when the surface does. The device takes no reference to what is set
+// on it; layouts, buffers, programs, semantic maps and surfaces tell it when they go, and it
+// forgets them.
 //
 // Several devices may live in one process; each OpenGL call is preceded by MakeCurrent(), which
 // switches the context only when another device's context is current. Every OpenGL call goes
@@ -16,7 +17,7 @@
 
 #include "core/Managed.h"
 #include "graphics/Device.h"
-#include "graphics/FramebufferSetup.h"
+#include "graphics/gl/GLFramebufferCache.h"
 #include "graphics/gl/GLFunctions.h"
 #include "graphics/gl/GLSemanticMap.h"
 #include "graphics/gl/GLShadingContext.h"
@@ -93,8 +94,8 @@ public:
     PrimitiveType GetPrimitiveType() override { return primitiveType; }
     Program* GetProgram() override;
     Surface* GetColorTarget(int index) override;
-    int GetColorTargetCount() override { return lastSet.count; }
-    Surface* GetDepthStencilTarget() override { return lastSet.depthStencil; }
+    int GetColorTargetCount() override { return framebuffers.GetLastSet().count; }
+    Surface* GetDepthStencilTarget() override { return framebuffers.GetLastSet().depthStencil; }
 
     void Draw(int first, int count) override;
     void DrawIndexed(int first, int count, int minVertex, int maxVertex) override;
@@ -114,11 +115,9 @@ public:
     // culled, the standard semantic map, triangles. Needs the shading context.
     void InstallDefaultState();
 
-    // For surfaces and textures. The two framebuffer objects surface copies attach to.
-    unsigned int GetCopyReadFramebuffer() const { return copyReadFramebuffer; }
-    unsigned int GetCopyDrawFramebuffer() const { return copyDrawFramebuffer; }
-    // Binds the framebuffer of the current setup again after a copy disturbed the binding.
-    void RestoreFramebuffer();
+    // For surfaces: the copy framebuffer objects, and binding the current setup again after a
+    // copy.
+    GLFramebufferCache& GetFramebufferCache() { return framebuffers; }
     // A surface is going away: its cached framebuffer objects are deleted, and a setup that
     // used it falls back to the back buffer.
     void OnSurfaceDestroyed(GLSurface* surface);
@@ -162,9 +161,9 @@ private:
     int GetTargetHeight();
     // Throws when a non-indexed draw would read past a vertex buffer.
     void CheckVertexRange(int first, int count);
-    unsigned int CreateFramebufferObject(const FramebufferSetup& setup);
-    void ThrowOnFramebufferStatus();
-    void BindBackBuffer();
+    // The viewport covers the whole of a new target, and the scissor rectangle is converted with
+    // its height again.
+    void FitViewport(Surface* target);
 
     static GLDevice* current;
 
@@ -181,15 +180,7 @@ private:
     std::map<BlendStateDescriptor, Managed<GLBlendState>> blendStates;
     std::map<DepthStencilStateDescriptor, Managed<GLDepthStencilState>> depthStencilStates;
     std::map<RasterizerStateDescriptor, Managed<GLRasterizerState>> rasterizerStates;
-    std::map<FramebufferSetup, unsigned int> framebuffers;
-
-    unsigned int copyReadFramebuffer = 0;
-    unsigned int copyDrawFramebuffer = 0;
-    // The setup bound in OpenGL (invalid after a surface of it went away), and the one last
-    // set, which the target getters report.
-    FramebufferSetup currentSetup;
-    bool currentSetupValid = true;
-    FramebufferSetup lastSet;
+    GLFramebufferCache framebuffers{*this};
 
     std::unique_ptr<GLShadingContext> shadingContext;
 

@@ -189,8 +189,9 @@ void GLSurface::Copy(Surface* sourceSurface, const Rect& sourceRect, const Rect&
             gl.FramebufferRenderbuffer(target, a.points[i], GL_RENDERBUFFER, 0);
     };
 
-    attach(source, GL_READ_FRAMEBUFFER, device->GetCopyReadFramebuffer(), from);
-    attach(this, GL_DRAW_FRAMEBUFFER, device->GetCopyDrawFramebuffer(), to);
+    GLFramebufferCache& framebuffers = device->GetFramebufferCache();
+    attach(source, GL_READ_FRAMEBUFFER, framebuffers.GetCopyReadFramebuffer(), from);
+    attach(this, GL_DRAW_FRAMEBUFFER, framebuffers.GetCopyDrawFramebuffer(), to);
     const int sourceHeight = source->height;
     const int destHeight = height;
     gl.BlitFramebuffer(sourceRect.left, sourceHeight - sourceRect.bottom, sourceRect.left + sourceRect.GetWidth(),
@@ -198,9 +199,9 @@ void GLSurface::Copy(Surface* sourceSurface, const Rect& sourceRect, const Rect&
                        destHeight - destRect.bottom, destRect.left + destRect.GetWidth(),
                        destHeight - destRect.bottom + destRect.GetHeight(), from.mask, glFilter);
     const GLenum error = gl.GetError();
-    detach(source, GL_READ_FRAMEBUFFER, device->GetCopyReadFramebuffer(), from);
-    detach(this, GL_DRAW_FRAMEBUFFER, device->GetCopyDrawFramebuffer(), to);
-    device->RestoreFramebuffer();
+    detach(source, GL_READ_FRAMEBUFFER, framebuffers.GetCopyReadFramebuffer(), from);
+    detach(this, GL_DRAW_FRAMEBUFFER, framebuffers.GetCopyDrawFramebuffer(), to);
+    framebuffers.Restore();
     if (error != GL_NO_ERROR)
         throw Exception(String::Format("Surface::Copy(): The copy failed with backend error 0x%x", error),
                         static_cast<int>(error));

@@ -1,0 +1,26 @@
+#pragma once
+// Utils::Loaders::XmlLoader: the service that reads XML files into read-only documents.
+//
+// The file's bytes are the Buffer of the same descriptor, requested through the proxy doing
+// the load (so it is cached and the descriptor's hints apply). pugixml parses exactly those
+// bytes, as they are (no conversion of encoding, none of white space in attribute values);
+// entities and CDATA are resolved, comments, processing instructions and the declaration
+// are dropped. The result is a PugiXmlDocumentWrapper.
+//
+// Malformed XML throws pugixml's description of the fault and the byte offset where it was
+// found ("Start-end tags mismatch at byte offset 12"). An element that names an attribute
+// twice is refused when navigation reaches it (see PugiXmlWrapperElement): checking every
+// element up front would cost as much again as the parse.
+
+#include "utils/ResourceProxy.h"
+
+namespace Nimbrel::Utils::Loaders {
+
+class XmlLoader : public ResourceProxy::Service {
+public:
+    Object* Load(ResourceType type, const String& descriptor, ResourceProxy* proxy) override;
+    void GetTypes(Array<ResourceType>& types) override { types.Add(ResourceType::XmlDocument); }
+    String GetName() override { return "XmlLoader"; }
+};
+
+}  // namespace Nimbrel::Utils::Loaders
