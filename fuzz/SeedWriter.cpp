@@ -5,7 +5,9 @@
 // The seeds stay small (the fuzzer mutates every byte of them) and together reach each
 // branch of a reader that a valid file can take: every NGM version and data type, every WAV
 // sample format and a chunk to skip, mono, stereo and chained Ogg streams, stored, deflated
-// and Zip64 archive entries, sync data with every interpolation, an empty slot and bindings.
+// and Zip64 archive entries, sync data with every interpolation, an empty slot and bindings,
+// every TGA image type, PNG colour types and depths, baseline and progressive JPEG, flat and
+// run-length Radiance scanlines, and XML with each kind of node the reader meets.
 #include "core/Exception.h"
 #include "core/Managed.h"
 #include "io/Stream.h"
@@ -13,6 +15,7 @@
 #include "utils/loaders/NgmWriter.h"
 #include "utils/studio/SyncData.h"
 
+#include "support/ImageFixtures.h"
 #include "support/MemoryFileSystem.h"
 #include "support/MemoryStream.h"
 #include "support/NgmBytes.h"
@@ -248,6 +251,113 @@ void SyncSeeds()
     Seed("syncdata", "full.bin", save(*full));
 }
 
+
+// TGA: each image type (true colour, grey, mapped, and their run-length forms), several
+// depths and the top-left origin, as the TGA tests write them.
+void TgaSeeds()
+{
+    auto file = [](uint8_t type, uint8_t depth, uint16_t width, uint16_t height, Bytes pixels) {
+        Testing::TgaFile tga;
+        tga.imageType = type;
+        tga.depth = depth;
+        tga.width = width;
+        tga.height = height;
+        tga.pixels = std::move(pixels);
+        return tga;
+    };
+    auto mapped = [&](uint8_t type, uint8_t mapBits, Bytes map, Bytes pixels) {
+        Testing::TgaFile tga = file(type, 8, 2, 1, std::move(pixels));
+        tga.mapType = 1;
+        tga.mapBits = mapBits;
+        tga.mapLength = static_cast<uint16_t>(map.size() / ((mapBits + 7) / 8));
+        tga.map = std::move(map);
+        return tga;
+    };
+    Seed("tga", "rgb24.tga", file(2, 24, 2, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}).Build());
+    Testing::TgaFile top = file(2, 32, 2, 1, {0x30, 0x20, 0x10, 0x80, 3, 2, 1, 0});
+    top.descriptor = 0x28;
+    top.id = {'s', 'e', 'e', 'd'};
+    Seed("tga", "rgba32-top.tga", top.Build());
+    Seed("tga", "rgb15.tga", file(2, 15, 2, 1, {0x00, 0x7C, 0xE0, 0x03}).Build());
+    Seed("tga", "grey-alpha.tga", file(3, 16, 2, 1, {0x9A, 0x40, 0x10, 0xFF}).Build());
+    Seed("tga", "mapped.tga", mapped(1, 24, {0, 0, 0xFF, 0xFF, 0, 0}, {1, 0}).Build());
+    Seed("tga", "rle-rgb.tga", file(10, 24, 2, 2, {0x81, 3, 2, 1, 0x01, 6, 5, 4, 9, 8, 7}).Build());
+    Seed("tga", "rle-grey.tga", file(11, 8, 2, 1, {0x81, 0x33}).Build());
+    Seed("tga", "rle-mapped.tga", mapped(9, 16, {0x00, 0x7C, 0x1F, 0x00}, {0x00, 1, 0x80, 0}).Build());
+}
+
+// PNG: libpng's writer, through the image tests' fixture, for each colour type, a palette
+// with transparency, 16-bit and 1-bit samples and an interlaced file.
+void PngSeeds()
+{
+    auto image = [](int width, int height, int colourType, int bitDepth, size_t bytesPerRow) {
+        Testing::PngImage png;
+        png.width = width;
+        png.height = height;
+        png.colourType = colourType;
+        png.bitDepth = bitDepth;
+        for (size_t i = 0; i < bytesPerRow * static_cast<size_t>(height); ++i)
+            png.rows.push_back(static_cast<uint8_t>(i * 29 + 3));
+        return png;
+    };
+    Seed("png", "rgb.png", Testing::EncodePng(image(4, 3, PNG_COLOR_TYPE_RGB, 8, 12)));
+    Seed("png", "rgba16.png", Testing::EncodePng(image(2, 2, PNG_COLOR_TYPE_RGB_ALPHA, 16, 16)));
+    Seed("png", "grey1.png", Testing::EncodePng(image(9, 2, PNG_COLOR_TYPE_GRAY, 1, 2)));
+    Seed("png", "grey-alpha.png", Testing::EncodePng(image(3, 2, PNG_COLOR_TYPE_GRAY_ALPHA, 8, 6)));
+    Testing::PngImage palette = image(4, 2, PNG_COLOR_TYPE_PALETTE, 2, 1);
+    palette.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 9, 9}};
+    palette.transparency = {0, 128};
+    Seed("png", "palette.png", Testing::EncodePng(palette));
+    Testing::PngImage interlaced = image(9, 9, PNG_COLOR_TYPE_RGB, 8, 27);
+    interlaced.interlaced = true;
+    Seed("png", "interlaced.png", Testing::EncodePng(interlaced));
+}
+
+// JPEG: libjpeg's compressor, through the image tests' fixture: grey, colour, CMYK (which
+// the reader refuses), progressive and with optimised tables.
+void JpegSeeds()
+{
+    auto pixels = [](int width, int height, int components) {
+        Bytes bytes;
+        for (int i = 0; i < width * height * components; ++i)
+            bytes.push_back(static_cast<uint8_t>((i * 7) ^ (i / 13)));
+        return bytes;
+    };
+    Seed("jpeg", "grey.jpg", Testing::EncodeJpeg(8, 8, 1, pixels(8, 8, 1), 75));
+    Seed("jpeg", "rgb.jpg", Testing::EncodeJpeg(16, 8, 3, pixels(16, 8, 3), 50));
+    Seed("jpeg", "cmyk.jpg", Testing::EncodeJpeg(8, 8, 4, pixels(8, 8, 4), 50));
+    Seed("jpeg", "progressive.jpg", Testing::EncodeJpeg(16, 16, 3, pixels(16, 16, 3), 60, true));
+    Seed("jpeg", "optimized.jpg", Testing::EncodeJpeg(8, 16, 1, pixels(8, 16, 1), 90, false, true));
+}
+
+// Radiance HDR: flat scanlines, the old repeat form, run-length scanlines, and a header of
+// every kind of line, as the HDR tests write them.
+void HdrSeeds()
+{
+    Seed("hdr", "flat.hdr", Testing::HdrFile(3, 2, {10, 20, 30, 130, 40, 50, 60, 131, 10, 20, 30, 130,
+                                                    40, 50, 60, 131, 40, 50, 60, 131, 10, 20, 30, 130}));
+    Seed("hdr", "repeat.hdr", Testing::HdrFile(10, 1, {40, 50, 60, 131, 10, 20, 30, 130, 1, 1, 1, 8}));
+    Seed("hdr", "rle.hdr", Testing::HdrFile(8, 2, {2, 2, 0, 8, 0x88, 16, 8, 1, 2, 3, 4, 5, 6, 7, 8, 0x83, 16, 5, 9, 9, 9,
+                                                   9, 9, 0x88, 128, 2, 2, 0, 8, 0x88, 1, 0x88, 2, 0x88, 3, 0x84, 4, 0x84, 5}));
+    Seed("hdr", "header.hdr", Testing::HdrFile(1, 1, {1, 2, 3, 4},
+                                               "#?RADIANCE\nEXPOSURE=1.0\n#comment\nFORMAT=32-bit_rle_rgbe\nGAMMA=2.2\n\n"));
+}
+
+// XML: written here, each with something the reader must resolve or skip.
+void XmlSeeds()
+{
+    auto text = [](const std::string& document) { return Bytes(document.begin(), document.end()); };
+    Seed("xml", "scene.xml", text("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                  "<!-- a scene -->\n"
+                                  "<scene name=\"intro\" length=\"64\">\n"
+                                  "  <camera id=\"main\" fov=\"60\"/>\n"
+                                  "  <mesh file=\"ship.ngm\">  spinning\t ship  <material/></mesh>\n"
+                                  "  <?engine hint?>\n"
+                                  "</scene>\n"));
+    Seed("xml", "entities.xml", text("<notes a=\"&lt;&amp;&gt;\" b='&#65;&#x42;'>&quot;x&apos;<![CDATA[<raw & text>]]></notes>"));
+    Seed("xml", "doctype.xml", text("<!DOCTYPE layout [<!ELEMENT layout ANY>]>\n<layout><row><cell/><cell>1</cell></row><row/></layout>"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -263,6 +373,11 @@ int main(int argc, char** argv)
         OggSeeds();
         ZipSeeds();
         SyncSeeds();
+        TgaSeeds();
+        PngSeeds();
+        JpegSeeds();
+        HdrSeeds();
+        XmlSeeds();
     } catch (const Exception& error) {
         std::fprintf(stderr, "%s\n", error.GetMessage().CStr());
         return 1;
