@@ -9,6 +9,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -19,7 +20,8 @@ namespace png_loader_detail {
 constexpr size_t SignatureSize = 8;
 // The most that deflate can inflate one byte to.
 constexpr int MaxDeflateRatio = 1032;
-// The most libpng may allocate for one ancillary chunk.
+// The most libpng may allocate at once: the buffer of one ancillary chunk, or anything else
+// (the row buffers of the widest image allowed take 128 KiB).
 constexpr png_alloc_size_t MaxChunkBytes = 8 << 20;
 
 // Everything the libpng calls share. libpng leaves its functions by longjmp, so the
@@ -43,6 +45,21 @@ void OnError(png_structp png, png_const_charp message)
 
 void OnWarning(png_structp, png_const_charp)
 {
+}
+
+// libpng reads an ancillary chunk into a buffer of the length the chunk claims. It checks
+// that length against the chunk limit, but while reading that check only warns, so a chunk
+// that claims a gigabyte in a file of a hundred bytes would be allocated. Every allocation of
+// libpng's comes here instead, and one beyond the limit fails as if memory had run out:
+// libpng then skips the chunk (and finds the file too short for it) or stops with an error.
+png_voidp Allocate(png_structp, png_alloc_size_t size)
+{
+    return size <= MaxChunkBytes ? std::malloc(size) : nullptr;
+}
+
+void Free(png_structp, png_voidp pointer)
+{
+    std::free(pointer);
 }
 
 // A short read is an error for libpng, never a read past the block.
@@ -125,7 +142,7 @@ Bitmap2D* Decode(ImageInput& input)
     state.input = &reader;
     std::strcpy(state.message, "out of memory");
     PngStructures structures{&state};
-    state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, OnError, OnWarning);
+    state.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &state, OnError, OnWarning, nullptr, Allocate, Free);
     if (!state.png)
         Fail(state);
     state.info = png_create_info_struct(state.png);
