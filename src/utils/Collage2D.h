@@ -7,7 +7,7 @@
 // and 2, so a quad drawn through them in that order shows the image upright. A rotated tile
 // holds its image turned a quarter clockwise.
 //
-// Bitmap2DCollage adds the atlas bitmap, Texture2DCollage (with the graphics loaders) the
+// Bitmap2DCollage adds the atlas bitmap, Texture2DCollage (Texture2DCollage.h) the
 // atlas texture; both hold a counted reference to it.
 
 #include "core/Managed.h"

@@ -1,6 +1,7 @@
 #include "utils/Collage2DBuilder.h"
 
 #include "core/Exception.h"
+#include "graphics/Device.h"
 #include "utils/TileNode.h"
 
 #include <algorithm>
@@ -75,6 +76,20 @@ Bitmap2DCollage* Collage2DBuilder::BuildBitmapCollage(Graphics::PixelFormat form
     Managed<Bitmap2DCollage> collage(new Bitmap2DCollage(tiles.Count(), atlas.Get()));
     list.front()->Place(collage.Get(), 0, 0);
     return collage.Detach();
+}
+
+Texture2DCollage* Collage2DBuilder::BuildTextureCollage(Graphics::Device* device, Graphics::PixelFormat format,
+                                                        int padding) const
+{
+    Managed<Bitmap2DCollage> bitmaps(BuildBitmapCollage(format, padding));
+    Bitmap2D* atlas = bitmaps->GetBitmap();
+    Managed<Graphics::Texture2D> texture(device->CreateTexture2D(atlas->GetWidth(), atlas->GetHeight(), format, false));
+    texture->SetData(0, atlas->GetData(), true);
+    auto* collage = new Texture2DCollage(bitmaps->GetTileCount(), texture.Get());
+    for (int tile = 0; tile < bitmaps->GetTileCount(); ++tile)
+        collage->SetTile(tile, bitmaps->GetCorner0(tile), bitmaps->GetCorner1(tile), bitmaps->GetCorner2(tile),
+                         bitmaps->GetCorner3(tile), bitmaps->IsRotated(tile));
+    return collage;
 }
 
 }  // namespace Nimbrel::Utils

@@ -14,6 +14,11 @@
 #include "graphics/Enumerations.h"
 #include "utils/Bitmap2D.h"
 #include "utils/Collage2D.h"
+#include "utils/Texture2DCollage.h"
+
+namespace Nimbrel::Graphics {
+class Device;
+}
 
 namespace Nimbrel::Utils {
 
@@ -38,6 +43,10 @@ public:
     // Atlas too large" when the packed size does not fit an int, and what CopyRotated throws
     // for a tile that the format cannot take.
     Bitmap2DCollage* BuildBitmapCollage(Graphics::PixelFormat format, int padding) const;
+    // Packs as BuildBitmapCollage does and uploads the atlas into a new texture of the
+    // device (not renderable, mipmaps generated); the collage is owned by the caller. What the
+    // device throws for the format passes on.
+    Texture2DCollage* BuildTextureCollage(Graphics::Device* device, Graphics::PixelFormat format, int padding) const;
 
 private:
     Array<Tile> tiles;

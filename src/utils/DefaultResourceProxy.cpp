@@ -7,9 +7,14 @@
 #include "utils/loaders/Ngm.h"
 #include "utils/loaders/OggLoader.h"
 #include "utils/loaders/PNGLoader.h"
+#include "utils/loaders/ProgramLoader.h"
+#include "utils/loaders/ShaderLoader.h"
 #include "utils/loaders/SoundBufferLoader.h"
 #include "utils/loaders/TGALoader.h"
 #include "utils/loaders/TextLoader.h"
+#include "utils/loaders/Texture2DLoader.h"
+#include "utils/loaders/TextureCubeLoader.h"
+#include "utils/loaders/TextureLoader.h"
 #include "utils/loaders/WavLoader.h"
 #include "utils/loaders/XmlLoader.h"
 #include "utils/loaders/ZipLoader.h"
@@ -30,13 +35,13 @@ DefaultResourceProxy::DefaultResourceProxy()
     Register(new Loaders::JPEGLoader());             //  6 Bitmap2D
     Register(new Loaders::OggLoader());              //  7 AudioStream
     Register(new Loaders::PNGLoader());              //  8 Bitmap2D
-    // Register(new Loaders::ProgramLoader());       //  9 Program               (graphics loaders)
-    // Register(new Loaders::ShaderLoader());        // 10 Vertex/Pixel/GeometryShader (graphics loaders)
+    Register(new Loaders::ProgramLoader());          //  9 Program
+    Register(new Loaders::ShaderLoader());           // 10 Vertex/Pixel/GeometryShader
     Register(new Loaders::SoundBufferLoader());      // 11 SoundBuffer
     Register(new Loaders::TextLoader());             // 12 String
-    // Register(new Loaders::TextureLoader());       // 13 Texture               (graphics loaders)
-    // Register(new Loaders::Texture2DLoader());     // 14 Texture2D             (graphics loaders)
-    // Register(new Loaders::TextureCubeLoader());   // 15 TextureCube           (graphics loaders)
+    Register(new Loaders::TextureLoader());          // 13 Texture
+    Register(new Loaders::Texture2DLoader());        // 14 Texture2D
+    Register(new Loaders::TextureCubeLoader());      // 15 TextureCube
     Register(new Loaders::TGALoader());              // 16 Bitmap2D
     Register(new Loaders::HDRLoader());              // 17 Bitmap2D
     // Register(new Loaders::TrueTypeFontLoader());  // 18 FontFace              (typography)

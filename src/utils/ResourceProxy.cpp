@@ -164,6 +164,7 @@ void ResourceProxy::AddService(Service* service)
 
 Object* ResourceProxy::Get(ResourceType type, const String& descriptor)
 {
+    NoteDependency(type, descriptor);
     for (const AssetRecord& record : records) {
         if (record.current && record.type == type && record.descriptor == descriptor) {
             record.object->AddRef();
@@ -177,7 +178,30 @@ Object* ResourceProxy::Get(ResourceType type, const String& descriptor)
 
 Object* ResourceProxy::GetPrivate(ResourceType type, const String& descriptor)
 {
+    NoteDependency(type, descriptor);
     return Load(type, descriptor);
+}
+
+void ResourceProxy::NoteDependency(ResourceType type, const String& descriptor)
+{
+    if (loading.Count() == 0)
+        return;
+    Dependency dependency{loading[loading.Count() - 1], RequestKey{type, descriptor}};
+    for (const Dependency& known : dependencies)
+        if (known.request == dependency.request && known.needed == dependency.needed)
+            return;
+    dependencies.Add(dependency);
+}
+
+void ResourceProxy::CollectDependencies(const RequestKey& request, Array<RequestKey>& found) const
+{
+    for (const RequestKey& known : found)
+        if (known == request)
+            return;
+    found.Add(request);
+    for (const Dependency& dependency : dependencies)
+        if (dependency.request == request)
+            CollectDependencies(dependency.needed, found);
 }
 
 Object* ResourceProxy::Load(ResourceType type, const String& descriptor)
@@ -194,6 +218,11 @@ Object* ResourceProxy::Load(ResourceType type, const String& descriptor)
     PushedHints pushed(hints);
     for (const String& hint : split)
         pushed.Push(hint);
+    loading.Add(RequestKey{type, descriptor});
+    struct Loading {
+        Array<RequestKey>& stack;
+        ~Loading() { stack.RemoveAt(stack.Count() - 1); }
+    } popped{loading};
 
     for (int i = registered->Count() - 1; i >= 0; --i) {
         Service* service = (*registered)[i];
@@ -255,12 +284,19 @@ String ResourceProxy::Add(ResourceType type, Object* object)
 
 Object* ResourceProxy::Reload(Object* old, ResourceType type, const String& descriptor)
 {
+    Array<RequestKey> requests;
+    CollectDependencies(RequestKey{type, descriptor}, requests);
     Array<int> superseded;
     for (int i = 0; i < records.Count(); ++i) {
         AssetRecord& record = records[i];
-        if (record.current && record.type == type && record.descriptor == descriptor) {
-            record.current = false;
-            superseded.Add(i);
+        if (!record.current)
+            continue;
+        for (const RequestKey& request : requests) {
+            if (record.type == request.type && record.descriptor == request.descriptor) {
+                record.current = false;
+                superseded.Add(i);
+                break;
+            }
         }
     }
     Object* fresh = nullptr;

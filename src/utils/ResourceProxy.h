@@ -104,6 +104,9 @@ public:
     // object with one reference for the caller. Only then is the caller's reference to `old`
     // (if any) released. When loading fails, the records and `old` are left as they were.
     // Superseded records keep their objects until Collect finds them unreferenced.
+    // What the request's services asked the proxy for while it loaded (a program's shaders,
+    // their source text, the file under it) is loaded anew as well, so a reload sees the
+    // files as they are now; on failure those records are left as they were too.
     Object* Reload(Object* old, ResourceType type, const String& descriptor);
     // Frees, pass after pass, every cached object held by nothing but its records, and drops
     // those records. Throws "ResourceProxy is messed up. Somebody doesn't keep track of their
@@ -161,7 +164,26 @@ private:
         Managed<Object> owner;
     };
 
+    // A request as the records name it.
+    struct RequestKey {
+        ResourceType type;
+        String descriptor;
+        bool operator==(const RequestKey& other) const
+        {
+            return type == other.type && descriptor == other.descriptor;
+        }
+    };
+    // A request made by the services of another while that one loaded.
+    struct Dependency {
+        RequestKey request;
+        RequestKey needed;
+    };
+
     Object* Load(ResourceType type, const String& descriptor);
+    // Notes that the request loading now (if any) needs this one.
+    void NoteDependency(ResourceType type, const String& descriptor);
+    // The request and, transitively, every request it needed.
+    void CollectDependencies(const RequestKey& request, Array<RequestKey>& found) const;
     // Adds a current record of the object, holding a reference of its own.
     void Record(ResourceType type, const String& descriptor, Object* object);
     bool HasRecordWithDescriptor(const String& descriptor) const;
@@ -175,6 +197,9 @@ private:
     ContextSlot<GUI::Skin> skin;
     ContextSlot<Studio::Root> studioRoot;
     Stack<String> hints;
+    // The requests being loaded, innermost on top, and what each request needed.
+    Array<RequestKey> loading;
+    Array<Dependency> dependencies;
     std::mt19937 descriptorGenerator;
     bool descriptorGeneratorSeeded = false;
 };

@@ -97,13 +97,17 @@ TextureCube* FakeDevice::CreateTextureCube(int size, PixelFormat format, bool re
 Shader* FakeDevice::CreateShader(ShaderType type, bool, const char* entryPoint, const char*, const char* source)
 {
     Log("CreateShader");
+    if (type == ShaderTypeGeometry && !geometryShaders)
+        throw Exception("FakeDevice: no geometry shaders");
     return new FakeShader(type, entryPoint ? entryPoint : "", FakeShader::ParseUniforms(source));
 }
 
 Program* FakeDevice::CreateProgram(Shader* vertex, Shader* pixel, Shader* geometry)
 {
-    if (geometry)
+    if (geometry && !geometryShaders)
         throw Exception("This implementation does not support geometry shaders");
+    if (geometry)
+        Log("CreateProgram(geometry)");
     return CreateProgram(vertex, pixel);
 }
 

@@ -46,6 +46,10 @@ public:
     bool recording = true;
     // A call (by its log name) that throws "FakeDevice: <name> failed" instead of running.
     std::string failAt;
+    // Whether geometry shaders can be made. Without them (as on the GL back end) a geometry
+    // CreateShader throws "FakeDevice: no geometry shaders"; with them a program of three
+    // shaders is logged as "CreateProgram(geometry)".
+    bool geometryShaders = false;
     // Answers of the capability queries.
     bool screenSpaceConformant = true;
     bool glDepthRange = true;

@@ -99,12 +99,17 @@ public:
     }
     Graphics::PixelFormat GetPixelFormat() override { return format; }
     Graphics::TextureType GetTextureType() override { return Graphics::TextureTypeCube; }
-    void SetData(Graphics::TextureFace, int, const void*, bool generateMipmaps) override
+    void SetData(Graphics::TextureFace face, int level, const void*, bool generateMipmaps) override
     {
+        uploads.push_back("face " + std::to_string(face) + " level " + std::to_string(level));
         if (generateMipmaps)
-            ++mipmapGenerations;
+            GenerateMipmaps();
     }
-    void GenerateMipmaps() override { ++mipmapGenerations; }
+    void GenerateMipmaps() override
+    {
+        uploads.push_back("generate");
+        ++mipmapGenerations;
+    }
     Graphics::Surface* GetSurface(Graphics::TextureFace face, int level) override;
     int GetSize() override { return size; }
 
@@ -112,6 +117,8 @@ public:
     Graphics::PixelFormat format;
     bool renderable;
     int mipmapGenerations = 0;
+    // "face f level m" per SetData and "generate" per mipmap generation, in order.
+    std::vector<std::string> uploads;
 
 private:
     std::array<Managed<FakeSurface>, 6 * 16> surfaces;

@@ -1,6 +1,7 @@
 #include "support/MemoryFileSystem.h"
 
 #include "core/Exception.h"
+#include "io/FileInfo.h"
 #include "io/Stream.h"
 
 #include <algorithm>
@@ -105,6 +106,39 @@ MemoryFileSystem::Bytes& MemoryFileSystem::operator[](const std::string& path)
     if (!bytes)
         bytes = std::make_shared<Bytes>();
     return *bytes;
+}
+
+namespace memory_file_system_detail {
+
+class MemoryFileInfo : public IO::FileInfo {
+public:
+    MemoryFileInfo(const std::string& path, uint64_t writeTime) : path(path.c_str()), writeTime(writeTime) {}
+    bool IsReadOnly() const override { return false; }
+    bool IsDirectory() const override { return false; }
+    String GetPath() const override { return path; }
+    uint64_t GetCreationTime() const override { return 0; }
+    uint64_t GetLastAccessTime() const override { return 0; }
+    uint64_t GetLastWriteTime() const override { return writeTime; }
+
+private:
+    String path;
+    uint64_t writeTime;
+};
+
+}  // namespace memory_file_system_detail
+
+void MemoryFileSystem::GetFiles(const String& folder, Array<IO::FileInfo*>& listing)
+{
+    std::string prefix = folder.CStr();
+    if (!prefix.empty() && prefix.back() != '/')
+        prefix += '/';
+    for (const auto& file : files) {
+        const std::string& path = file.first;
+        if (path.compare(0, prefix.size(), prefix) != 0 || path.find('/', prefix.size()) != std::string::npos)
+            continue;
+        auto time = writeTimes.find(path);
+        listing.Add(new memory_file_system_detail::MemoryFileInfo(path, time == writeTimes.end() ? 0 : time->second));
+    }
 }
 
 }  // namespace Nimbrel::Testing

@@ -6,6 +6,7 @@
 // in total (-1 for no limit), `failMoves` makes MoveFile throw, `garbleReads` flips the first
 // byte of what every read returns. `operations` logs every OpenFile, MoveFile and DeleteFile
 // ("open r syncdata.bin", "open w x.tmp", "move a -> b", "delete x.tmp").
+// GetFiles lists nothing but files, with the write times a test gives them.
 
 #include "io/FileSystem.h"
 
@@ -22,7 +23,9 @@ public:
     using Bytes = std::vector<uint8_t>;
 
     IO::Stream* OpenFile(const String& path, IO::FileMode mode) override;
-    void GetFiles(const String&, Array<IO::FileInfo*>&) override {}
+    // Lists the files directly in the folder ("" for the top), each with its time from
+    // `writeTimes` (0 when it has none).
+    void GetFiles(const String& folder, Array<IO::FileInfo*>& listing) override;
     void MoveFile(const String& from, const String& to) override;
     bool CanMoveFiles() const override { return true; }
     void DeleteFile(const String& path) override;
@@ -36,6 +39,8 @@ public:
     bool failMoves = false;
     bool garbleReads = false;
     std::vector<std::string> operations;
+    // The last write time GetFiles reports per path; tests set it when they change a file.
+    std::map<std::string, uint64_t> writeTimes;
 
 private:
     class File;
