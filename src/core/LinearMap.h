@@ -72,6 +72,11 @@ public:
         return true;
     }
     int Count() const override { return keys.Count(); }
+    // The entry at a position in insertion order; throws outside 0 to Count() - 1.
+    const K& KeyAt(int index) const { return keys[index]; }
+    const V& ValueAt(int index) const { return values[index]; }
+    // The position of the key, or -1.
+    int IndexOfKey(const K& key) const { return keys.IndexOf(key); }
     Managed<Iterator<Entry>> GetIterator() const override
     {
         return Managed<Iterator<Entry>>(new LinearIterator(*this));

@@ -57,6 +57,22 @@ int32_t ByteReader::I24()
     return static_cast<int32_t>(bits << 8) >> 8;
 }
 
+String ByteReader::Text()
+{
+    int32_t length = I32();
+    if (length < 0 || static_cast<size_t>(length) > Remaining())
+        throw Exception(prefix + String::Format("Invalid string length %d at byte %zu", length, position - 4));
+    return String(reinterpret_cast<const char*>(Bytes(static_cast<size_t>(length))), length);
+}
+
+int32_t ByteReader::Count(const char* what, size_t itemBytes)
+{
+    int32_t count = I32();
+    if (count < 0 || static_cast<uint64_t>(count) * itemBytes > Remaining())
+        throw Exception(prefix + String::Format("Invalid %s %d at byte %zu", what, count, position - 4));
+    return count;
+}
+
 const uint8_t* ByteReader::Bytes(size_t count)
 {
     return Take(count);

@@ -34,6 +34,14 @@ public:
     float F32();
     double F64();
 
+    // A string: a signed 32-bit byte count and that many bytes. Throws "Invalid string length"
+    // when the count is negative or more than the bytes left.
+    String Text();
+    // A count of items that take at least itemBytes each, checked against the bytes left so
+    // nothing is allocated for data the block does not hold: throws "Invalid <what>" for a
+    // negative count or one that cannot fit.
+    int32_t Count(const char* what, size_t itemBytes);
+
     // The next `count` bytes, in place; the cursor moves past them.
     const uint8_t* Bytes(size_t count);
     void Skip(size_t count);

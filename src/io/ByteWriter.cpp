@@ -13,6 +13,12 @@ void ByteWriter::Append(uint64_t value, size_t count)
         bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
+void ByteWriter::Text(const String& text)
+{
+    I32(text.Length());
+    Bytes(text.CStr(), static_cast<size_t>(text.Length()));
+}
+
 void ByteWriter::U8(uint8_t value) { Append(value, 1); }
 void ByteWriter::U16(uint16_t value) { Append(value, 2); }
 void ByteWriter::U32(uint32_t value) { Append(value, 4); }

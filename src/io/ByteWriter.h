@@ -5,6 +5,8 @@
 // A value can also be written over bytes already written (a size known only once what it
 // measures is written); that position must lie wholly within the block, or it throws.
 
+#include "core/String.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -26,6 +28,8 @@ public:
     void F32(float value);
     void F64(double value);
     void Bytes(const void* data, size_t count);
+    // A signed 32-bit byte count and the string's bytes.
+    void Text(const String& text);
 
     // Overwrites four bytes at `position` with the value.
     void U32At(size_t position, uint32_t value);

@@ -5,6 +5,7 @@
 #include "utils/loaders/HDRLoader.h"
 #include "utils/loaders/JPEGLoader.h"
 #include "utils/loaders/Ngm.h"
+#include "utils/loaders/NsgLoader.h"
 #include "utils/loaders/OggLoader.h"
 #include "utils/loaders/PNGLoader.h"
 #include "utils/loaders/ProgramLoader.h"
@@ -22,7 +23,7 @@
 namespace Nimbrel::Utils {
 
 // The standard services, in their fixed order. Services are tried from the last registered
-// to the first, which gives: Bitmap2D HDR, TGA, PNG, JPEG; Scene COLLADA, then Nsgml;
+// to the first, which gives: Bitmap2D HDR, TGA, PNG, JPEG; Scene COLLADA, then Nsgml, then Nsg;
 // AudioClip WAV, then the generic clip loader; FileSystem zip archive, then folder.
 // A service still to be written keeps its place here as a comment.
 DefaultResourceProxy::DefaultResourceProxy()
@@ -30,6 +31,7 @@ DefaultResourceProxy::DefaultResourceProxy()
     Register(new FileOpener());                      //  1 InputStream, OutputStream, FileSystem, Buffer
     Register(new Loaders::Ngm());                    //  2 Geometry
     // Register(new Loaders::GUILoader());           //  3 GUIWidget             (GUI toolkit: layout loader)
+    Register(new Loaders::NsgLoader());              //    Scene: a library on its own, tried after markup and COLLADA
     // Register(new Loaders::Nsgml());               //  4 Scene, SceneNode      (scene: markup)
     // Register(new Loaders::COLLADALoader());       //  5 Scene                 (scene: COLLADA import)
     Register(new Loaders::JPEGLoader());             //  6 Bitmap2D

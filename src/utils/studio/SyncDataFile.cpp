@@ -11,6 +11,7 @@
 #include "io/ByteWriter.h"
 #include "io/FileSystem.h"
 #include "io/Stream.h"
+#include "io/StreamBytes.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -27,58 +28,6 @@ const char* const TemporaryName = "syncdata.bin.tmp";
 
 const char* const LoadPrefix = "SyncData::Load(): ";
 
-void WriteText(IO::ByteWriter& out, const String& text)
-{
-    out.I32(text.Length());
-    out.Bytes(text.CStr(), static_cast<size_t>(text.Length()));
-}
-
-String ReadText(IO::ByteReader& in)
-{
-    int32_t length = in.I32();
-    if (length < 0 || static_cast<size_t>(length) > in.Remaining())
-        throw Exception(in.GetPrefix() + String::Format("Invalid string length %d at byte %zu", length, in.Position() - 4));
-    return String(reinterpret_cast<const char*>(in.Bytes(static_cast<size_t>(length))), length);
-}
-
-// A count of items that take at least itemBytes each in the file, checked against the bytes
-// left, so nothing is allocated for data the file does not hold.
-int32_t ReadCount(IO::ByteReader& in, const char* what, size_t itemBytes)
-{
-    int32_t count = in.I32();
-    if (count < 0 || static_cast<uint64_t>(count) * itemBytes > in.Remaining())
-        throw Exception(in.GetPrefix() + String::Format("Invalid %s %d at byte %zu", what, count, in.Position() - 4));
-    return count;
-}
-
-std::vector<uint8_t> ReadAll(IO::Stream* stream)
-{
-    std::vector<uint8_t> bytes;
-    if (stream->IsSeekable())
-        bytes.reserve(static_cast<size_t>(std::max(0, stream->GetLength())));
-    uint8_t chunk[65536];
-    for (;;) {
-        int n = stream->Read(chunk, 1, sizeof(chunk));
-        if (n <= 0)
-            break;
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    return bytes;
-}
-
-void WriteAll(IO::Stream* stream, const IO::ByteWriter& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.Size()) {
-        int piece = static_cast<int>(std::min<size_t>(bytes.Size() - done, 1 << 20));
-        int n = stream->Write(bytes.Data() + done, 1, piece);
-        if (n <= 0)
-            throw Exception("Unable to write data to stream");
-        done += static_cast<size_t>(n);
-    }
-    stream->Flush();
-}
-
 }  // namespace SyncDataFileDetail
 
 void SyncData::Save(IO::FileSystem* folder) const
@@ -94,11 +43,11 @@ void SyncData::Save(IO::FileSystem* folder) const
     IO::ByteWriter out;
     out.I32(tracks.Count());
     for (const Managed<Track>& track : tracks)
-        WriteText(out, track->GetName());
+        out.Text(track->GetName());
 
     out.I32(groups.Count());
     for (const Managed<TrackGroup>& group : groups) {
-        WriteText(out, group->GetName());
+        out.Text(group->GetName());
         out.I32(group->GetTrackCount());
         for (int j = 0; j < group->GetTrackCount(); ++j) {
             auto found = trackIndex.find(group->GetTrack(j));
@@ -159,7 +108,7 @@ void SyncData::Save(IO::FileSystem* folder) const
             String name = probes->GetRoot()->FindPath(probe);
             if (name.Length() == 0)
                 throw Exception(String::Format("SyncData::Save(): A probe bound to track %d is not in the probe proxy", i));
-            WriteText(out, name);
+            out.Text(name);
         }
     }
 
@@ -168,10 +117,10 @@ void SyncData::Save(IO::FileSystem* folder) const
     try {
         {
             Managed<IO::Stream> stream(folder->OpenFile(TemporaryName, IO::FileModeWrite));
-            WriteAll(stream.Get(), out);
+            IO::WriteAll(stream.Get(), out);
         }
         Managed<IO::Stream> stream(folder->OpenFile(TemporaryName, IO::FileModeRead));
-        std::vector<uint8_t> written = ReadAll(stream.Get());
+        std::vector<uint8_t> written = IO::ReadToEnd(stream.Get());
         if (!std::equal(written.begin(), written.end(), out.Data(), out.Data() + out.Size()))
             throw Exception("SyncData::Save(): The temporary file syncdata.bin.tmp did not read back as written");
     } catch (const Exception&) {
@@ -196,23 +145,23 @@ void SyncData::Load(IO::FileSystem* folder)
     std::vector<uint8_t> bytes;
     {
         Managed<IO::Stream> stream(folder->OpenFile(FileName, IO::FileModeRead));
-        bytes = ReadAll(stream.Get());
+        bytes = IO::ReadToEnd(stream.Get());
     }
     IO::ByteReader in(bytes.data(), bytes.size(), LoadPrefix);
 
     Array<Managed<Track>> newTracks;
-    int trackCount = ReadCount(in, "track count", 4);
+    int trackCount = in.Count("track count", 4);
     newTracks.Reserve(trackCount);
     for (int i = 0; i < trackCount; ++i)
-        newTracks.Add(Managed<Track>(new Track(ReadText(in))));
+        newTracks.Add(Managed<Track>(new Track(in.Text())));
 
     Array<Managed<TrackGroup>> newGroups;
-    int groupCount = ReadCount(in, "track group count", 8);
+    int groupCount = in.Count("track group count", 8);
     newGroups.Reserve(groupCount);
     for (int i = 0; i < groupCount; ++i) {
         Managed<TrackGroup> group(new TrackGroup());
-        group->SetName(ReadText(in));
-        int n = ReadCount(in, "group track count", 4);
+        group->SetName(in.Text());
+        int n = in.Count("group track count", 4);
         for (int j = 0; j < n; ++j) {
             int index = in.I32();
             if (index < 0 || index >= trackCount)
@@ -223,7 +172,7 @@ void SyncData::Load(IO::FileSystem* folder)
     }
 
     Array<Managed<Block>> newBlocks;
-    int blockCount = ReadCount(in, "block count", 4);
+    int blockCount = in.Count("block count", 4);
     newBlocks.Reserve(blockCount);
     for (int i = 0; i < blockCount; ++i) {
         int start = in.I32();
@@ -236,14 +185,14 @@ void SyncData::Load(IO::FileSystem* folder)
         if (groupIndex < 0 || groupIndex >= groupCount)
             throw Exception(String::Format("SyncData::Load(): Block %d names the track group %d of %d", i, groupIndex, groupCount));
         TrackGroup* group = newGroups[groupIndex].Get();
-        int patternCount = ReadCount(in, "pattern count", 4);
+        int patternCount = in.Count("pattern count", 4);
         if (patternCount != group->GetTrackCount())
             throw Exception(String::Format("SyncData::Load(): Block %d has %d patterns but its track group has %d tracks", i, patternCount,
                                            group->GetTrackCount()));
         Managed<Block> block(new Block(start, length, group));
         for (int j = 0; j < patternCount; ++j) {
             Pattern* pattern = block->GetPattern(j);
-            int keyCount = ReadCount(in, "key count", 16);
+            int keyCount = in.Count("key count", 16);
             int64_t previous = INT64_MIN;
             for (int k = 0; k < keyCount; ++k) {
                 Key key;
@@ -265,7 +214,7 @@ void SyncData::Load(IO::FileSystem* folder)
 
     std::vector<std::pair<int, std::vector<String>>> bindings;
     std::vector<bool> boundTracks(static_cast<size_t>(trackCount), false);
-    int bindingCount = ReadCount(in, "binding count", 8);
+    int bindingCount = in.Count("binding count", 8);
     for (int i = 0; i < bindingCount; ++i) {
         int index = in.I32();
         if (index < 0 || index >= trackCount)
@@ -274,9 +223,9 @@ void SyncData::Load(IO::FileSystem* folder)
             throw Exception(String::Format("SyncData::Load(): The track %d is bound twice", index));
         boundTracks[static_cast<size_t>(index)] = true;
         std::vector<String> names;
-        int probeCount = ReadCount(in, "probe count", 4);
+        int probeCount = in.Count("probe count", 4);
         for (int j = 0; j < probeCount; ++j)
-            names.push_back(ReadText(in));
+            names.push_back(in.Text());
         bindings.emplace_back(index, std::move(names));
     }
     if (in.Remaining() != 0)
