@@ -358,6 +358,27 @@ void XmlSeeds()
     Seed("xml", "doctype.xml", text("<!DOCTYPE layout [<!ELEMENT layout ANY>]>\n<layout><row><cell/><cell>1</cell></row><row/></layout>"));
 }
 
+// NSG: a library of each record kind, written field by field, and the bare header.
+void NsgSeeds()
+{
+    using Testing::NgmBytes;
+    NgmBytes library;
+    library.Magic("NSG200");
+    library.Word("LinearController200").Word("pos").Int(3).Int(2);
+    library.Float(0).Floats({1, 2, 3}).Float(2).Floats({3, 4, 5});
+    library.Word("CompositeController200").Word("mix").Int(2);
+    library.Int(1).Word("pos").Int(2).Int(0).Float(7);
+    library.Word("Geometry200").Word("tri");
+    library.Magic("NGM200").Int(3).Int(1).Word("POSITION").Word("float").Word("none");
+    library.Int(3).Floats({0, 0, 0, 1, 0, 0, 0, 1, 0});
+    library.Word("int32").Int(3).UInt32s({0, 1, 2});
+    library.Int(1).Word("triangles").Int(0).Int(2).Int(3).Int(0);
+    Seed("nsg", "library.nsg", library.bytes);
+    NgmBytes header;
+    header.Magic("NSG200");
+    Seed("nsg", "empty.nsg", header.bytes);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -378,6 +399,7 @@ int main(int argc, char** argv)
         JpegSeeds();
         HdrSeeds();
         XmlSeeds();
+        NsgSeeds();
     } catch (const Exception& error) {
         std::fprintf(stderr, "%s\n", error.GetMessage().CStr());
         return 1;
