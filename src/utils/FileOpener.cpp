@@ -46,12 +46,16 @@ IO::Stream* FileOpener::OpenInput(const String& descriptor, ResourceProxy* proxy
         if (!folder.EndsWith("/"))
             folder += "/";
         try {
-            return proxy->GetFileSystem()->OpenFile(folder + descriptor, IO::FileModeRead);
+            IO::Stream* stream = proxy->GetFileSystem()->OpenFile(folder + descriptor, IO::FileModeRead);
+            proxy->NoteFile(folder + descriptor);
+            return stream;
         } catch (const Exception&) {
             // The next hint, or the plain descriptor, may still find the file.
         }
     }
-    return proxy->GetFileSystem()->OpenFile(descriptor, IO::FileModeRead);
+    IO::Stream* stream = proxy->GetFileSystem()->OpenFile(descriptor, IO::FileModeRead);
+    proxy->NoteFile(descriptor);
+    return stream;
 }
 
 IO::Buffer* FileOpener::ReadWhole(IO::Stream* stream, const String& descriptor)

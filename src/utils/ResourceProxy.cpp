@@ -204,6 +204,34 @@ void ResourceProxy::CollectDependencies(const RequestKey& request, Array<Request
             CollectDependencies(dependency.needed, found);
 }
 
+void ResourceProxy::NoteFile(const String& path)
+{
+    if (loading.Count() == 0)
+        return;
+    FileNote note{loading[loading.Count() - 1], path};
+    for (const FileNote& known : fileNotes)
+        if (known.request == note.request && known.path == note.path)
+            return;
+    fileNotes.Add(note);
+}
+
+void ResourceProxy::GetFiles(ResourceType type, const String& descriptor, Array<String>& files) const
+{
+    Array<RequestKey> requests;
+    CollectDependencies(RequestKey{type, descriptor}, requests);
+    for (const RequestKey& request : requests) {
+        for (const FileNote& note : fileNotes) {
+            if (!(note.request == request))
+                continue;
+            bool known = false;
+            for (const String& file : files)
+                known = known || file == note.path;
+            if (!known)
+                files.Add(note.path);
+        }
+    }
+}
+
 Object* ResourceProxy::Load(ResourceType type, const String& descriptor)
 {
     using namespace resource_proxy_detail;

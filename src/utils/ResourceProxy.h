@@ -113,6 +113,13 @@ public:
     // object reference counts properly" on an object with fewer references than records; the
     // counts of the objects still cached are never changed.
     void Collect();
+    // Notes that the request loading now was read from this file of the proxy's file system
+    // (the path as opened, after the hints chose a folder). The file opener calls it; a note
+    // made while nothing loads is dropped.
+    void NoteFile(const String& path);
+    // Appends, once each, the files that the request and every request it needed were read
+    // from, as far as they were loaded through this proxy.
+    void GetFiles(ResourceType type, const String& descriptor, Array<String>& files) const;
     // "Index\tRefCount\tType\tDescriptor\n" and one such line per record.
     String Dump() const;
 
@@ -200,6 +207,12 @@ private:
     // The requests being loaded, innermost on top, and what each request needed.
     Array<RequestKey> loading;
     Array<Dependency> dependencies;
+    // The file each request was read from.
+    struct FileNote {
+        RequestKey request;
+        String path;
+    };
+    Array<FileNote> fileNotes;
     std::mt19937 descriptorGenerator;
     bool descriptorGeneratorSeeded = false;
 };

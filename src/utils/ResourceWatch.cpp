@@ -28,28 +28,68 @@ ResourceWatch::~ResourceWatch()
         entry.object->Release();
 }
 
-int ResourceWatch::Watch(ResourceType type, const String& descriptor, std::initializer_list<const char*> files)
+int ResourceWatch::Watch(ResourceType type, const String& descriptor, std::initializer_list<const char*> extraFiles)
 {
-    Entry entry{type, descriptor, proxy->Get(type, descriptor), {}};
-    for (const char* file : files) {
-        String path = file;
-        int slash = -1;
-        for (int i = path.Length() - 1; i >= 0 && slash < 0; --i)
-            if (path[i] == '/')
-                slash = i;
-        WatchedFile watched{slash < 0 ? String() : path.SubString(0, slash), path, 0};
-        watched.writeTime = WriteTime(watched);
-        entry.files.Add(watched);
-    }
+    Entry entry{type, descriptor, proxy->Get(type, descriptor), {}, {}};
+    for (const char* file : extraFiles)
+        entry.extraFiles.Add(file);
+    FindFiles(entry);
     entries.Add(entry);
     return entries.Count() - 1;
 }
 
-Object* ResourceWatch::Get(int entry) const
+void ResourceWatch::FindFiles(Entry& entry) const
+{
+    Array<String> paths;
+    proxy->GetFiles(entry.type, entry.descriptor, paths);
+    for (const String& extra : entry.extraFiles) {
+        bool known = false;
+        for (const String& path : paths)
+            known = known || path == extra;
+        if (!known)
+            paths.Add(extra);
+    }
+    Array<WatchedFile> files;
+    for (const String& path : paths) {
+        WatchedFile watched{String(), path, 0};
+        bool known = false;
+        for (const WatchedFile& before : entry.files) {
+            if (before.path == path) {
+                watched = before;
+                known = true;
+            }
+        }
+        if (!known) {
+            int slash = -1;
+            for (int i = path.Length() - 1; i >= 0 && slash < 0; --i)
+                if (path[i] == '/')
+                    slash = i;
+            watched.folder = slash < 0 ? String() : path.SubString(0, slash);
+            watched.writeTime = WriteTime(watched);
+        }
+        files.Add(watched);
+    }
+    entry.files = files;
+}
+
+const ResourceWatch::Entry& ResourceWatch::GetEntry(int entry) const
 {
     if (entry < 0 || entry >= entries.Count())
         throw Exception("ResourceWatch: Invalid entry");
-    return entries[entry].object;
+    return entries[entry];
+}
+
+Object* ResourceWatch::Get(int entry) const
+{
+    return GetEntry(entry).object;
+}
+
+Array<String> ResourceWatch::GetFiles(int entry) const
+{
+    Array<String> paths;
+    for (const WatchedFile& file : GetEntry(entry).files)
+        paths.Add(file.path);
+    return paths;
 }
 
 uint64_t ResourceWatch::WriteTime(const WatchedFile& file) const
@@ -91,6 +131,7 @@ int ResourceWatch::Update()
         try {
             // Reload releases the entry's reference to the old object once the new one loaded.
             entry.object = proxy->Reload(entry.object, entry.type, entry.descriptor);
+            FindFiles(entry);
             ++reloaded;
         } catch (const Exception& error) {
             report(error.GetMessage());

@@ -3,7 +3,10 @@
 // textures while the demo plays.
 //
 // Each watched entry is a request (type and descriptor) of a proxy and the files, in the
-// proxy's file system, that it is made from. The host calls Update once a frame; at most once
+// proxy's file system, that it is made from: those the proxy saw it and the requests it
+// needed read (a program's Cg text, a texture's image, wherever a Path hint found them), and
+// any the caller names besides. After a reload the entry watches the files the new load read,
+// so a file that became part of the resource is watched from then on. The host calls Update once a frame; at most once
 // per interval of the injected clock it reads the files' modification times and reloads,
 // through ResourceProxy::Reload, every entry one of whose files changed. Reload loads what
 // the request needed anew too, so a program is rebuilt from the text as it is now, not from
@@ -13,7 +16,7 @@
 // the clock, so they neither allocate nor touch the file system.
 //
 //     ResourceWatch watch(proxy, GetSeconds);
-//     int effect = watch.Watch(ResourceType::Program, "data/color.cg", {"data/color.cg"});
+//     int effect = watch.Watch(ResourceType::Program, "data/color.cg");
 //     ... each frame: watch.Update(); device->SetProgram(watch.Get<Program>(effect));
 
 #include "core/Array.h"
@@ -40,8 +43,10 @@ public:
     ResourceWatch& operator=(const ResourceWatch&) = delete;
 
     // Requests the object (what the proxy throws passes on), notes the modification times of
-    // its files and returns the entry's number.
-    int Watch(ResourceType type, const String& descriptor, std::initializer_list<const char*> files);
+    // its files and of the extra ones, and returns the entry's number.
+    int Watch(ResourceType type, const String& descriptor, std::initializer_list<const char*> extraFiles = {});
+    // The files the entry watches now.
+    Array<String> GetFiles(int entry) const;
     // The entry's current object (no reference added): the last one that loaded.
     Object* Get(int entry) const;
     template <class T>
@@ -64,9 +69,14 @@ private:
         ResourceType type;
         String descriptor;
         Object* object;  // a reference of its own
+        Array<String> extraFiles;
         Array<WatchedFile> files;
     };
 
+    const Entry& GetEntry(int entry) const;
+    // Lists the files of the entry anew, from the proxy's notes and the extra files, keeping
+    // the times read before for the files it already watched.
+    void FindFiles(Entry& entry) const;
     // The file's last write time, or 0 when the file system does not list it.
     uint64_t WriteTime(const WatchedFile& file) const;
     // Reads the times of the entry's files and reports whether any changed since last read.
