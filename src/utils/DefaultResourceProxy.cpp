@@ -16,6 +16,7 @@
 #include "utils/loaders/Texture2DLoader.h"
 #include "utils/loaders/TextureCubeLoader.h"
 #include "utils/loaders/TextureLoader.h"
+#include "utils/loaders/TrueTypeFontLoader.h"
 #include "utils/loaders/WavLoader.h"
 #include "utils/loaders/XmlLoader.h"
 #include "utils/loaders/ZipLoader.h"
@@ -46,7 +47,7 @@ DefaultResourceProxy::DefaultResourceProxy()
     Register(new Loaders::TextureCubeLoader());      // 15 TextureCube
     Register(new Loaders::TGALoader());              // 16 Bitmap2D
     Register(new Loaders::HDRLoader());              // 17 Bitmap2D
-    // Register(new Loaders::TrueTypeFontLoader());  // 18 FontFace              (typography)
+    Register(new Loaders::TrueTypeFontLoader());     // 18 FontFace
     Register(new Loaders::AudioClipLoader());        // 19 AudioClip
     Register(new Loaders::WavLoader());              // 20 AudioClip
     Register(new Loaders::XmlLoader());              // 21 XmlDocument
