@@ -52,7 +52,7 @@ protected:
 
 TEST_F(ResourceWatchTest, AChangedSourceRebuildsTheProgramAtTheNextPoll)
 {
-    const int entry = watch->Watch(ResourceType::Program, "fx/color.cg", {"fx/color.cg"});
+    const int entry = watch->Watch(ResourceType::Program, "fx/color.cg");
     Graphics::Program* first = watch->Get<Graphics::Program>(entry);
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(Has(first, "Red"));
@@ -82,7 +82,7 @@ TEST_F(ResourceWatchTest, AChangedSourceRebuildsTheProgramAtTheNextPoll)
 
 TEST_F(ResourceWatchTest, ABrokenSourceKeepsTheLastGoodProgramAndIsReportedOnce)
 {
-    const int entry = watch->Watch(ResourceType::Program, "fx/color.cg", {"fx/color.cg"});
+    const int entry = watch->Watch(ResourceType::Program, "fx/color.cg");
     Graphics::Program* good = watch->Get<Graphics::Program>(entry);
 
     Write("fx/color.cg", "float2x9 Broken;", 2);
@@ -103,9 +103,63 @@ TEST_F(ResourceWatchTest, ABrokenSourceKeepsTheLastGoodProgramAndIsReportedOnce)
     EXPECT_EQ(reports.size(), 1u);
 }
 
+TEST_F(ResourceWatchTest, FindsTheFilesWhereverTheHintsFoundThem)
+{
+    Write("common/color.cg", "float Common;", 1);
+    Write("maps/tree.png", "", 1);
+    const struct {
+        const char* descriptor;
+        std::vector<std::string> files;
+    } cases[] = {
+        {"fx/color.cg", {"fx/color.cg"}},
+        {"color.cg{Path=fx}", {"fx/color.cg"}},
+        // The hint written last is tried first; the folder where the open failed is not watched.
+        {"color.cg{Path=fx; Path=common}", {"common/color.cg"}},
+        {"color.cg{Path=missing; Path=fx}", {"fx/color.cg"}},
+    };
+    for (const auto& c : cases) {
+        // A proxy of its own for each case: the source text's request ("color.cg") is cached
+        // whatever hints found it.
+        Managed<ResourceProxy> fresh(new DefaultResourceProxy());
+        fresh->SetFileSystem(files.Get());
+        fresh->SetGraphicsDevice(device.Get());
+        ResourceWatch own(fresh.Get(), [] { return 0.0; });
+        const int entry = own.Watch(ResourceType::Program, c.descriptor, {"notes.txt"});
+        std::vector<std::string> files;
+        for (const String& file : own.GetFiles(entry))
+            files.push_back(file.CStr());
+        std::vector<std::string> expected = c.files;
+        expected.push_back("notes.txt");
+        EXPECT_EQ(files, expected) << c.descriptor;
+    }
+}
+
+TEST_F(ResourceWatchTest, AProgramOfTwoFilesReloadsWhenEitherChanges)
+{
+    Write("fx/vertex.cg", "float V;", 1);
+    Write("fx/pixel.cg", "float P;", 1);
+    Write("fx/unused.cg", "float U;", 1);
+    const int entry = watch->Watch(ResourceType::Program, "fx/vertex.cg:vsMain;fx/pixel.cg:psMain");
+    Array<String> files = watch->GetFiles(entry);
+    ASSERT_EQ(files.Count(), 2);
+    EXPECT_STREQ(files[0].CStr(), "fx/vertex.cg");
+    EXPECT_STREQ(files[1].CStr(), "fx/pixel.cg");
+
+    // A file of the proxy's that the program never read does not reload it.
+    Write("fx/unused.cg", "float W;", 2);
+    now = 0.3;
+    EXPECT_EQ(watch->Update(), 0);
+
+    Write("fx/pixel.cg", "float Q;", 2);
+    now = 0.6;
+    EXPECT_EQ(watch->Update(), 1);
+    EXPECT_TRUE(Has(watch->Get<Graphics::Program>(entry), "Q"));
+    EXPECT_EQ(watch->GetFiles(entry).Count(), 2);
+}
+
 TEST_F(ResourceWatchTest, FramesBetweenPollsDoNotAllocate)
 {
-    watch->Watch(ResourceType::Program, "fx/color.cg", {"fx/color.cg"});
+    watch->Watch(ResourceType::Program, "fx/color.cg");
     if (!Testing::AllocationWatch::Available())
         GTEST_SKIP() << "no allocation hooks without AddressSanitizer";
     Testing::AllocationWatch allocations;

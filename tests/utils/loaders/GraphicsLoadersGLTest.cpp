@@ -205,7 +205,7 @@ TEST_F(GraphicsLoadersGLTest, ARewrittenProgramFileDrawsItsNewColourAfterThePoll
     std::vector<std::string> reports;
     Utils::ResourceWatch watch(
         proxy.Get(), [&] { return now; }, 0.25, [&](const String& message) { reports.push_back(message.CStr()); });
-    const int entry = watch.Watch(ResourceType::Program, "live.cg", {"live.cg"});
+    const int entry = watch.Watch(ResourceType::Program, "live.cg");
     auto draw = [&] {
         DrawQuad(watch.Get<Program>(entry));
         return Pixel(Size / 2, Size / 2);
@@ -256,7 +256,9 @@ float4 psMain() : COLOR { return tex2D(DiffuseMap, float2(0.25, 0.25)); }
     Utils::ResourceWatch watch(
         proxy.Get(), [&] { return now; }, 0.25, [&](const String& message) { reports.push_back(message.CStr()); });
     Resource<Program, ResourceType::Program> program(proxy.Get(), "flat.cg");
-    const int entry = watch.Watch(ResourceType::Texture2D, "swatch.png{Path=maps}", {"maps/swatch.png"});
+    const int entry = watch.Watch(ResourceType::Texture2D, "swatch.png{Path=maps}");
+    ASSERT_EQ(watch.GetFiles(entry).Count(), 1);
+    EXPECT_STREQ(watch.GetFiles(entry)[0].CStr(), "maps/swatch.png");
     auto draw = [&] {
         program->GetParameter("DiffuseMap")->SetSampler(watch.Get<Texture2D>(entry), point.Get());
         DrawQuad(program.Get());
