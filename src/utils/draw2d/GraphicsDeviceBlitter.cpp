@@ -320,14 +320,23 @@ void GraphicsDeviceBlitter::End()
     for (size_t i = 0; same && i < listed.size(); ++i)
         same = listed[i]->serial == drawnSerials[i];
     if (!same) {
-        indices.clear();
+        size_t count = 0;
+        for (const Group* group : listed)
+            count += group->quads.size() * IndicesPerQuad;
+        indices.resize(count);
+        uint32_t* index = indices.data();
         drawnSerials.clear();
-        for (Group* group : listed) {
+        for (const Group* group : listed) {
             drawnSerials.push_back(group->serial);
             for (int quad : group->quads) {
                 const uint32_t base = static_cast<uint32_t>(quad) * VerticesPerQuad;
-                for (uint32_t corner : {0u, 1u, 2u, 0u, 2u, 3u})
-                    indices.push_back(base + corner);
+                index[0] = base;
+                index[1] = base + 1;
+                index[2] = base + 2;
+                index[3] = base;
+                index[4] = base + 2;
+                index[5] = base + 3;
+                index += IndicesPerQuad;
             }
         }
         if (!indices.empty()) {
