@@ -31,6 +31,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -379,6 +380,18 @@ void NsgSeeds()
     Seed("nsg", "empty.nsg", header.bytes);
 }
 
+// Fonts: Debian's DejaVu faces (fonts-dejavu-core), the outline format demos use most.
+void FontSeeds()
+{
+    for (const char* name : {"DejaVuSans.ttf", "DejaVuSansMono.ttf"}) {
+        std::ifstream file(std::string("/usr/share/fonts/truetype/dejavu/") + name, std::ios::binary);
+        const Bytes bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        if (bytes.empty())
+            throw std::runtime_error(std::string("cannot read ") + name + " of fonts-dejavu-core");
+        Seed("font", name, bytes);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -400,6 +413,7 @@ int main(int argc, char** argv)
         HdrSeeds();
         XmlSeeds();
         NsgSeeds();
+        FontSeeds();
     } catch (const Exception& error) {
         std::fprintf(stderr, "%s\n", error.GetMessage().CStr());
         return 1;
