@@ -74,6 +74,8 @@ struct Analyser::State {
 
 double Analyser::GetBandEdge(int band)
 {
+    if (band < 0 || band > BandCount)
+        throw Exception(String::Format("Audio::Analyser::GetBandEdge: There is no band %d", band));
     return LowestHz * std::pow(HighestHz / LowestHz, static_cast<double>(band) / BandCount);
 }
 

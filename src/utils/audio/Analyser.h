@@ -70,7 +70,8 @@ public:
     void SetFallOff(double perSecond);
     double GetFallOff() const { return fallOff; }
 
-    // The lower edge of band b in Hz (b = BandCount gives the upper edge of the last band).
+    // The lower edge of band b in Hz (b = BandCount gives the upper edge of the last band);
+    // throws "Audio::Analyser::GetBandEdge: There is no band N" outside 0 … BandCount.
     static double GetBandEdge(int band);
 
     struct State;

@@ -103,9 +103,11 @@ TEST(Analyser, ASineLightsTheBandThatHoldsItAtItsLevelAndNotBandsTwoAway)
         Play(tape, *analyser, 80);
         EXPECT_GE(Band(*probes, c.band), c.low);
         EXPECT_LE(Band(*probes, c.band), c.high);
-        for (int b = 0; b < Audio::Analyser::BandCount; ++b)
-            if (std::abs(b - c.band) >= 2)
+        for (int b = 0; b < Audio::Analyser::BandCount; ++b) {
+            if (std::abs(b - c.band) >= 2) {
                 EXPECT_LT(Band(*probes, b), 0.02f) << "band " << b;
+            }
+        }
         EXPECT_NEAR(Probe(*probes, "audio.level"), c.amplitude * M_SQRT1_2, 0.01 * c.amplitude);
     }
 }
@@ -286,6 +288,8 @@ TEST(Analyser, BadSettingsAndSourcesThrow)
     EXPECT_THROW_MESSAGE(analyser->SetTempo(nan), "Audio::Analyser::SetTempo: A tempo of nan is outside 1 to 1000");
     EXPECT_THROW_MESSAGE(analyser->SetPeakHold(-1), "Audio::Analyser::SetPeakHold: A hold of -1 is outside 0 to 10");
     EXPECT_THROW_MESSAGE(analyser->SetFallOff(1e9), "Audio::Analyser::SetFallOff: A fall-off of 1e+09 is outside 0 to 1000");
+    EXPECT_THROW_MESSAGE(Audio::Analyser::GetBandEdge(-1), "Audio::Analyser::GetBandEdge: There is no band -1");
+    EXPECT_THROW_MESSAGE(Audio::Analyser::GetBandEdge(17), "Audio::Analyser::GetBandEdge: There is no band 17");
     EXPECT_EQ(analyser->GetTempo(), 140.0);
     EXPECT_EQ(analyser->GetPeakHold(), 0.1);
     EXPECT_EQ(analyser->GetFallOff(), 1.5);
