@@ -8,12 +8,18 @@
 // The ramp: frame i has the value (RampBase + i) / 32767, so after the 16-bit conversion and
 // the mixer the output sample × 32768 is RampBase + i, or one less where the truncation of the
 // conversion lands just below. RampFrame() maps an output sample back to i (-1 for silence).
+//
+// PlayedAudio records what an outlet on the manual device played, beside what the outlet says
+// was heard.
 
 #include "core/Managed.h"
 #include "sound/Device.h"
 #include "sound/Mixer.h"
 #include "sound/SDLSoundBuffer.h"
 #include "utils/audio/Clip.h"
+#include "utils/audio/Outlet.h"
+
+#include "support/WaitFor.h"
 
 #include <atomic>
 #include <cmath>
@@ -71,5 +77,72 @@ inline int RampFrame(float sample)
         return -1;
     return static_cast<int>(std::lround(sample * 32768.0)) - RampBase;
 }
+
+// Drives an outlet on the manual device and keeps what the device played from its ring (the
+// left channel, as 16-bit values), to be compared with what the outlet says was heard. A
+// frame counts as played when it is not silent, so the stream must never be silent.
+class PlayedAudio {
+public:
+    PlayedAudio(ManualSoundDevice& device, Utils::Audio::Outlet& outlet) : device(device), outlet(outlet) {}
+
+    // Renders one frame at a time until the voice plays (or stops, for `playing` false); every
+    // frame rendered while it plays counts as played. The looping ramp is never silent.
+    bool RenderUntil(bool playing)
+    {
+        return WaitFor([&] { return RenderOne() == playing; });
+    }
+    // Renders `frames` frames of a playing voice, then waits until the feeder has published
+    // the cursor after them.
+    bool Render(int frames)
+    {
+        for (float sample : Frames(frames))
+            played.push_back(Pcm(sample, 32768.0));
+        return Published();
+    }
+    bool Published()
+    {
+        return WaitFor([&] { return outlet.GetHeardFrames() == static_cast<int64_t>(played.size()); });
+    }
+    // The last `frames` played frames as 16-bit values, 0 before the first one.
+    std::vector<long> LastPlayed(int frames) const
+    {
+        std::vector<long> last(static_cast<size_t>(frames), 0);
+        for (int i = 0; i < frames && i < static_cast<int>(played.size()); ++i)
+            last[frames - 1 - i] = played[played.size() - 1 - i];
+        return last;
+    }
+    std::vector<long> Heard(int frames) const
+    {
+        std::vector<float> mono(static_cast<size_t>(frames), -2.0f);
+        outlet.ReadHeard(mono.data(), frames);
+        std::vector<long> heard;
+        for (float sample : mono)
+            heard.push_back(Pcm(sample, 32767.0));
+        return heard;
+    }
+    static long Pcm(float sample, double scale) { return std::lround(sample * scale); }
+
+    std::vector<long> played;
+
+private:
+    bool RenderOne()
+    {
+        const float sample = Frames(1)[0];
+        if (sample != 0.0f)
+            played.push_back(Pcm(sample, 32768.0));
+        return sample != 0.0f;
+    }
+    std::vector<float> Frames(int frames)
+    {
+        std::vector<float> stereo = device.Render(frames);
+        std::vector<float> left;
+        for (size_t i = 0; i < stereo.size(); i += 2)
+            left.push_back(stereo[i]);
+        return left;
+    }
+
+    ManualSoundDevice& device;
+    Utils::Audio::Outlet& outlet;
+};
 
 }  // namespace Nimbrel::Testing

@@ -19,6 +19,9 @@ namespace Nimbrel::Utils::Audio {
 // thread and taken (read and cleared in one step) by the feeder; the seek target is stored
 // before its flag is raised and read after the flag is taken, so the feeder always seeks to
 // a target at least as recent as the request it serves.
+//
+// The heard mirror is the one part behind a lock: the feeder writes the mono copy of each
+// chunk and publishes the play cursor; ReadHeard copies from it on the main thread.
 struct Outlet::Control {
     enum : uint8_t { RequestNone, RequestPlay, RequestStop };
 
@@ -32,6 +35,13 @@ struct Outlet::Control {
     std::atomic<double> seekTarget{0.0};
     std::mutex errorLock;
     std::string error;
+
+    int ringFrames = 0;
+    std::mutex heardLock;
+    std::vector<float> heard;  // ringFrames mono frames, laid out as the ring
+    int heardCursor = 0;       // frame of the play cursor at the last poll
+    int heardWrite = 0;        // frame the feeder writes next
+    int64_t heardFrames = 0;   // frames the cursor has moved over
 };
 
 namespace outlet_detail {
@@ -45,9 +55,9 @@ class Feeder {
 public:
     explicit Feeder(Outlet::Control& control)
         : control(control), stream(*control.stream), channels(stream.GetChannelCount()),
-          chunkFrames(control.chunkFrames), chunkBytes(2 * channels * chunkFrames),
+          chunkFrames(control.chunkFrames), chunkBytes(2 * channels * chunkFrames), frameBytes(2 * channels),
           samples(static_cast<size_t>(channels) * chunkFrames),
-          pcm(static_cast<size_t>(channels) * chunkFrames),
+          pcm(static_cast<size_t>(channels) * chunkFrames), mono(static_cast<size_t>(chunkFrames)),
           buffer(control.device->CreateBuffer(Outlet::RingBytes, channels, 16, stream.GetSampleRate()))
     {
     }
@@ -56,6 +66,7 @@ public:
     bool Run()
     {
         QueueStreamChunk();
+        Publish();
         while (!control.stop.load()) {
             const uint8_t request = control.playRequest.exchange(Outlet::Control::RequestNone);
             if (request == Outlet::Control::RequestPlay)
@@ -69,9 +80,11 @@ public:
             if (ended && PlayedOut())
                 break;
             TopUp();
+            Publish();
             Sleep(PollMilliseconds);
         }
         buffer->Stop();
+        Publish();
         return !control.stop.load();
     }
 
@@ -118,8 +131,42 @@ private:
         const size_t used = static_cast<size_t>(frames) * channels;
         ConvertToPCM16(samples.data(), pcm.data(), static_cast<int>(used));
         std::fill(pcm.begin() + static_cast<std::ptrdiff_t>(used), pcm.end(), int16_t(0));
+        Mirror();
         buffer->Append(pcm.data(), chunkBytes);
         writeCursor = (writeCursor + chunkBytes) % Outlet::RingBytes;
+    }
+
+    // Copies the chunk about to be appended at the write cursor, mixed down to mono from the
+    // 16-bit samples the device gets, into the heard mirror.
+    void Mirror()
+    {
+        const float scale = 1.0f / (32767.0f * static_cast<float>(channels));
+        for (int frame = 0; frame < chunkFrames; ++frame) {
+            int sum = 0;
+            for (int c = 0; c < channels; ++c)
+                sum += pcm[static_cast<size_t>(frame) * channels + c];
+            mono[frame] = static_cast<float>(sum) * scale;
+        }
+        const int ringFrames = control.ringFrames;
+        int at = (writeCursor / frameBytes) % ringFrames;
+        std::lock_guard<std::mutex> guard(control.heardLock);
+        for (int done = 0; done < chunkFrames;) {
+            const int run = std::min(chunkFrames - done, ringFrames - at);
+            std::copy_n(mono.begin() + done, run, control.heard.begin() + at);
+            done += run;
+            at = (at + run) % ringFrames;
+        }
+        control.heardWrite = at;
+    }
+
+    // Publishes where the play cursor is now.
+    void Publish()
+    {
+        const int ringFrames = control.ringFrames;
+        const int cursor = (buffer->GetPlayPosition() / frameBytes) % ringFrames;
+        std::lock_guard<std::mutex> guard(control.heardLock);
+        control.heardFrames += (cursor - control.heardCursor + ringFrames) % ringFrames;
+        control.heardCursor = cursor;
     }
 
     // Bytes from the play cursor forward to the end of the decoded audio.
@@ -144,8 +191,10 @@ private:
     const int channels;
     const int chunkFrames;
     const int chunkBytes;
+    const int frameBytes;
     std::vector<float> samples;
     std::vector<int16_t> pcm;
+    std::vector<float> mono;
     Managed<Sound::Buffer> buffer;
     int writeCursor = 0;
     bool ended = false;
@@ -208,7 +257,11 @@ Outlet::Outlet(Stream* stream, Sound::Device* device, int chunkFrames)
         durationError = error.GetMessage();
     }
 
+    sampleRate = stream->GetSampleRate();
+
     control = std::make_unique<Control>();
+    control->ringFrames = static_cast<int>(RingBytes / (2 * stream->GetChannelCount()));
+    control->heard.assign(static_cast<size_t>(control->ringFrames), 0.0f);
     control->stream = stream;
     control->device = device;
     control->chunkFrames = chunkFrames;
@@ -253,6 +306,32 @@ double Outlet::GetDuration() const
     if (!hasDuration)
         throw Exception(durationError);
     return duration;
+}
+
+int64_t Outlet::GetHeardFrames() const
+{
+    std::lock_guard<std::mutex> guard(control->heardLock);
+    return control->heardFrames;
+}
+
+void Outlet::ReadHeard(float* mono, int frames) const
+{
+    if (frames < 0 || (frames > 0 && !mono))
+        throw Exception(String::Format("Audio::Outlet::ReadHeard: %d frames can not be read", frames));
+    const int ringFrames = control->ringFrames;
+    std::lock_guard<std::mutex> guard(control->heardLock);
+    // What lies behind the cursor and has not been overwritten by audio queued ahead of it.
+    const int ahead = (control->heardWrite - control->heardCursor + ringFrames) % ringFrames;
+    const int64_t kept = std::min<int64_t>(control->heardFrames, ringFrames - ahead);
+    const int silent = static_cast<int>(std::max<int64_t>(0, frames - kept));
+    std::fill_n(mono, silent, 0.0f);
+    int at = ((control->heardCursor - (frames - silent)) % ringFrames + ringFrames) % ringFrames;
+    for (int done = silent; done < frames;) {
+        const int run = std::min(frames - done, ringFrames - at);
+        std::copy_n(control->heard.begin() + at, run, mono + done);
+        done += run;
+        at = (at + run) % ringFrames;
+    }
 }
 
 String Outlet::GetError() const

@@ -16,12 +16,21 @@
 // queuing silence until the play cursor has passed the last decoded frame; only then is the
 // outlet finished, the buffer stopped and released, and the feeder ended. A stream that
 // throws ends the same way at once, and GetError() tells why.
+//
+// What is heard: the feeder keeps a mono copy of the ring as it writes it (the 16-bit samples
+// that reach the device, channels averaged) and, once per poll, publishes where the buffer's
+// play cursor is. ReadHeard hands the main thread the audio that ends at that cursor, so an
+// analyser follows what comes out of the buffer, not what the feeder has queued ahead of it:
+// queued audio, a seek's late effect and a pause are heard exactly as they play. The cursor is
+// as recent as the last poll (10 ms); a stopped buffer keeps it where it stopped, and so does
+// a finished outlet.
 
 #include "core/Managed.h"
 #include "core/Object.h"
 #include "core/String.h"
 #include "platform/Thread.h"
 #include "sound/Device.h"
+#include "utils/audio/HeardSource.h"
 #include "utils/audio/Stream.h"
 
 #include <cstdint>
@@ -33,7 +42,7 @@ namespace Nimbrel::Utils::Audio {
 // 32767 and truncated toward zero (1.0 gives 32767, -1.0 gives -32767, NaN gives 0).
 void ConvertToPCM16(const float* samples, int16_t* pcm, int count);
 
-class Outlet : public Object {
+class Outlet : public Object, public HeardSource {
 public:
     // Bytes of the sound buffer ring.
     static constexpr int RingBytes = 44100;
@@ -59,6 +68,17 @@ public:
     // Why the feeder ended early; empty when it did not.
     String GetError() const;
 
+    // The stream's sample rate, read at construction.
+    int GetHeardRate() const override { return sampleRate; }
+    // Frames the play cursor has moved over since construction, as of the feeder's last poll.
+    int64_t GetHeardFrames() const override;
+    // The `frames` mono frames that end at the published play cursor, oldest first. Frames
+    // from before playback began, or older than the ring still holds (a ring's worth less what
+    // is queued ahead of the cursor), are silence. Copies under a short lock and allocates
+    // nothing. Throws "Audio::Outlet::ReadHeard: N frames can not be read" for a negative
+    // count or a missing destination.
+    void ReadHeard(float* mono, int frames) const override;
+
     struct Control;
 
 private:
@@ -67,6 +87,7 @@ private:
     double duration = 0.0;
     String durationError;
     bool hasDuration = false;
+    int sampleRate = 0;
 };
 
 }  // namespace Nimbrel::Utils::Audio

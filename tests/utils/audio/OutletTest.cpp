@@ -17,7 +17,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -332,6 +334,68 @@ TEST(Outlet, AFailingStreamOrBufferEndsTheOutletAsFinishedWithItsError)
         outlet->Play();  // requests after the end do nothing
         outlet->Seek(0.0);
     }
+}
+
+TEST(Outlet, WhatIsHeardIsWhatTheDevicePlayedUpToItsCursor)
+{
+    ManualSoundDevice device;
+    Managed<Audio::Clip> clip(Testing::CreateRampClip(20000));
+    Managed<Audio::ClipAudioStream> stream(clip->CreateStream());
+    stream->SetLooping(true);
+    Managed<Audio::Outlet> outlet(new Audio::Outlet(stream.Get(), &device, 2048));
+    EXPECT_EQ(outlet->GetHeardRate(), 44100);
+    Testing::PlayedAudio listening(device, *outlet);
+    const int ringFrames = Audio::Outlet::RingBytes / 2;
+
+    ASSERT_TRUE(WaitFor([&] { return device.created == 1; }));
+    Sleep(30);
+    EXPECT_EQ(outlet->GetHeardFrames(), 0);
+    EXPECT_EQ(listening.Heard(3000), std::vector<long>(3000, 0)) << "the queued chunks are not heard before Play";
+
+    outlet->Play();
+    ASSERT_TRUE(listening.RenderUntil(true));
+    ASSERT_TRUE(listening.Published());
+    EXPECT_EQ(listening.Heard(100), listening.LastPlayed(100)) << "silence before the first frame played";
+    for (int step = 0; step < 30; ++step) {
+        ASSERT_TRUE(listening.Render(997));
+        ASSERT_EQ(listening.Heard(3000), listening.LastPlayed(3000)) << "after " << listening.played.size() << " frames";
+    }
+
+    // Paused: the cursor stays while the feeder goes on queuing; nothing more is heard.
+    outlet->Stop();
+    ASSERT_TRUE(listening.RenderUntil(false));
+    device.Render(5000);
+    ASSERT_TRUE(listening.Published());
+    Sleep(30);
+    EXPECT_EQ(listening.Heard(3000), listening.LastPlayed(3000));
+
+    // A seek while paused: the audio queued before it is heard first, then the target.
+    outlet->Seek(0.1);
+    Sleep(30);
+    outlet->Play();
+    ASSERT_TRUE(listening.RenderUntil(true));
+    bool jumped = false;
+    for (int step = 0; step < 12; ++step) {
+        ASSERT_TRUE(listening.Render(997));
+        ASSERT_EQ(listening.Heard(3000), listening.LastPlayed(3000)) << "after " << listening.played.size() << " frames";
+        const std::vector<long> last = listening.LastPlayed(997);
+        for (size_t i = 1; i < last.size(); ++i)
+            jumped = jumped || (last[i - 1] - last[i] > 100 && std::abs(last[i] - Testing::RampBase - 4410) <= 1);
+    }
+    EXPECT_TRUE(jumped) << "the seek target was never heard";
+
+    // More than the ring keeps: the oldest part is silence, the rest what was played.
+    const int kept = ringFrames - 2 * 2048;
+    std::vector<long> heard = listening.Heard(ringFrames + 500);
+    std::vector<long> played = listening.LastPlayed(ringFrames + 500);
+    EXPECT_EQ(std::vector<long>(heard.begin(), heard.begin() + 500), std::vector<long>(500, 0));
+    EXPECT_EQ(std::vector<long>(heard.end() - kept, heard.end()), std::vector<long>(played.end() - kept, played.end()));
+    EXPECT_EQ(device.mixer->GetUnderrunCount(), 0);
+
+    EXPECT_THROW_MESSAGE(outlet->ReadHeard(nullptr, 4), "Audio::Outlet::ReadHeard: 4 frames can not be read");
+    float one = 0.0f;
+    EXPECT_THROW_MESSAGE(outlet->ReadHeard(&one, -1), "Audio::Outlet::ReadHeard: -1 frames can not be read");
+    outlet->ReadHeard(nullptr, 0);
 }
 
 // ---------------------------------------------------------------------------------------------
