@@ -79,8 +79,9 @@ TEST(Text, HeightIsTheFacesWhateverTheCharactersAndEmptyTextHasNoWidth)
         Text text(blitter.Get(), face.Get(), 0xffffffff, string, 0, 0, 0, 0, 100, 100, 0);
         EXPECT_EQ(text.GetSize().y, 11) << string;
         EXPECT_EQ(text.GetQuads()->GetCount(), int(std::strlen(string))) << string;
-        if (!*string)
+        if (!*string) {
             EXPECT_EQ(text.GetSize().x, 0);
+        }
     }
 }
 
