@@ -15,6 +15,9 @@ export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 # the tests draw tiny frames, and LeakSanitizer's scan of the threads at exit once crashed
 # ("Tracer caught signal 11") while those workers were going away.
 export LP_NUM_THREADS="${LP_NUM_THREADS:-0}"
+# Mesa's shader cache writes from a thread of its own (and into the home folder): off, for one
+# driver thread fewer at that scan, which crashed once more with the rasteriser's threads gone.
+export MESA_SHADER_CACHE_DISABLE="${MESA_SHADER_CACHE_DISABLE:-true}"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:${ASAN_OPTIONS:-}"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0:${LSAN_OPTIONS:-}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
