@@ -2,6 +2,7 @@
 
 #include "utils/FileOpener.h"
 #include "utils/loaders/AudioClipLoader.h"
+#include "utils/loaders/COLLADALoader.h"
 #include "utils/loaders/HDRLoader.h"
 #include "utils/loaders/JPEGLoader.h"
 #include "utils/loaders/Ngm.h"
@@ -34,7 +35,7 @@ DefaultResourceProxy::DefaultResourceProxy()
     // Register(new Loaders::GUILoader());           //  3 GUIWidget             (GUI toolkit: layout loader)
     Register(new Loaders::NsgLoader());              //    Scene: a library on its own, tried after markup and COLLADA
     // Register(new Loaders::Nsgml());               //  4 Scene, SceneNode      (scene: markup)
-    // Register(new Loaders::COLLADALoader());       //  5 Scene                 (scene: COLLADA import)
+    Register(new Loaders::COLLADALoader());          //  5 Scene
     Register(new Loaders::JPEGLoader());             //  6 Bitmap2D
     Register(new Loaders::OggLoader());              //  7 AudioStream
     Register(new Loaders::PNGLoader());              //  8 Bitmap2D

@@ -13,6 +13,7 @@
 // node; a scene that would be drawn inside itself is refused when its root is set and, for
 // trees changed later, when it is drawn.
 
+#include "core/Array.h"
 #include "core/LinearMap.h"
 #include "core/Managed.h"
 #include "core/String.h"
@@ -65,6 +66,18 @@ public:
     int GetMaterialCount() const { return materials.Count(); }
     String GetMaterialId(SceneGraph::Material* material) const;
 
+    // What an importer noted while reading the file the scene came from (skipped elements,
+    // hints), one line each; empty for scenes made otherwise.
+    void SetImportLog(const Array<String>& lines) { importLog = lines; }
+    const Array<String>& GetImportLog() const { return importLog; }
+    // The file's up axis ("X_UP", "Y_UP" or "Z_UP") and its unit in meters, as the file states
+    // them. Nothing is rotated or scaled for them: a demo reads them and decides. Scenes from
+    // files that state neither say "Z_UP", the engine's world, and 1.
+    void SetUpAxis(const String& axis) { upAxis = axis; }
+    const String& GetUpAxis() const { return upAxis; }
+    void SetUnitMeter(float meters) { unitMeter = meters; }
+    float GetUnitMeter() const { return unitMeter; }
+
     // Whether drawing the tree would draw `target` through scene instances (directly or
     // through other scenes).
     static bool TreeReaches(SceneGraph::Node* tree, const Scene* target);
@@ -74,6 +87,9 @@ private:
     LinearMap<String, GeometryResource> geometries;
     LinearMap<String, Managed<SceneGraph::Controller>> controllers;
     LinearMap<String, Managed<SceneGraph::Material>> materials;
+    Array<String> importLog;
+    String upAxis = "Z_UP";
+    float unitMeter = 1.0f;
     // Set while the scene is drawn, and while TreeReaches looks through it.
     bool traversing = false;
     bool searching = false;
