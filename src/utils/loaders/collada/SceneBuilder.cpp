@@ -237,7 +237,10 @@ SceneGraph::TextureResource SceneBuilder::LoadTexture(const Effect& effect, cons
     String failure;
     for (const String& candidate : candidates) {
         try {
-            return SceneGraph::TextureResource(proxy, candidate);
+            // The material keeps the texture but not the proxy: the proxy caches the scene, and
+            // a handle holding the proxy would close a cycle that keeps both alive forever.
+            SceneGraph::TextureResource loaded(proxy, candidate);
+            return SceneGraph::TextureResource(loaded.Get());
         } catch (const Exception& error) {
             if (failure.Length() == 0)
                 failure = collada_builder_detail::OneLine(error.GetMessage());
