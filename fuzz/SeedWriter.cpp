@@ -7,7 +7,8 @@
 // sample format and a chunk to skip, mono, stereo and chained Ogg streams, stored, deflated
 // and Zip64 archive entries, sync data with every interpolation, an empty slot and bindings,
 // every TGA image type, PNG colour types and depths, baseline and progressive JPEG, flat and
-// run-length Radiance scanlines, and XML with each kind of node the reader meets.
+// run-length Radiance scanlines, XML with each kind of node the reader meets, and COLLADA
+// scenes with every primitive element, animation, light, camera and texture the importer reads.
 #include "core/Exception.h"
 #include "core/Managed.h"
 #include "io/Stream.h"
@@ -15,6 +16,7 @@
 #include "utils/loaders/NgmWriter.h"
 #include "utils/studio/SyncData.h"
 
+#include "support/ColladaWriter.h"
 #include "support/ImageFixtures.h"
 #include "support/MemoryFileSystem.h"
 #include "support/MemoryStream.h"
@@ -380,6 +382,70 @@ void NsgSeeds()
     Seed("nsg", "empty.nsg", header.bytes);
 }
 
+// COLLADA: a small scene from the tests' writer (a textured cube, a sphere, a light and an
+// animation), and by hand the shapes of primitives, a matrix channel, a camera, a skinned
+// instance and the same scene in UTF-16.
+void ColladaSeeds()
+{
+    auto text = [](const std::string& document) { return Bytes(document.begin(), document.end()); };
+    Testing::ColladaWriter writer;
+    writer.AddImage("checker", "maps/checker%20board.png");
+    writer.AddTextureEffect("checker-fx", "checker");
+    writer.AddMaterial("checker-m", "checker-fx");
+    writer.AddColorEffect("red-fx", "phong", "diffuse", {1, 0, 0});
+    writer.AddMaterial("red-m", "red-fx");
+    writer.AddMesh(Testing::CubeMesh("cube", 0.5f));
+    writer.AddMesh(Testing::SphereMesh("ball", 1.0f, 3, 4));
+    writer.AddDirectionalLight("sun", {1, 1, 0.5f});
+    writer.AddLinearAnimation("spin", "box/turn.ANGLE", {0, 1, 2}, {0, 90, 180}, 1);
+    writer.AddNode("<node id=\"lamp\"><instance_light url=\"#sun\"/></node>");
+    writer.AddNode("<node id=\"box\" name=\"box\"><rotate sid=\"turn\">0 0 1 0</rotate>" +
+                   Testing::ColladaWriter::Instance("cube", "checker-m") +
+                   "<node id=\"moon\"><scale>0.5 0.5 0.5</scale>" + Testing::ColladaWriter::Instance("ball", "red-m") +
+                   "</node></node>");
+    const std::string scene = writer.Text();
+    Seed("collada", "scene.dae", text(scene));
+
+    const std::string square =
+        "<source id=\"p\"><float_array id=\"pa\" count=\"12\">0 0 0 1 0 0 1 1 0 0 1 0</float_array><technique_common>"
+        "<accessor source=\"#pa\" count=\"4\" stride=\"3\"/></technique_common></source>"
+        "<source id=\"n\"><float_array id=\"na\" count=\"3\">0 0 1</float_array><technique_common>"
+        "<accessor source=\"#na\" count=\"1\" stride=\"3\"/></technique_common></source>"
+        "<vertices id=\"v\"><input semantic=\"POSITION\" source=\"#p\"/></vertices>";
+    const std::string inputs = "<input semantic=\"VERTEX\" source=\"#v\" offset=\"0\"/>"
+                               "<input semantic=\"NORMAL\" source=\"#n\" offset=\"1\"/>";
+    Seed("collada", "primitives.dae", text(
+        "<?xml version=\"1.0\"?><COLLADA version=\"1.4.1\"><library_geometries><geometry id=\"g\"><mesh>" + square +
+        "<polylist count=\"1\">" + inputs + "<vcount>4</vcount><p>0 0 1 0 2 0 3 0</p></polylist>"
+        "<polygons count=\"1\">" + inputs + "<p>0 0 1 0 2 0</p></polygons>"
+        "<tristrips count=\"1\">" + inputs + "<p>0 0 1 0 3 0 2 0</p></tristrips>"
+        "<trifans count=\"1\">" + inputs + "<p>0 0 1 0 2 0 3 0</p></trifans>"
+        "<lines count=\"1\">" + inputs + "<p>0 0 1 0</p></lines></mesh></geometry></library_geometries>"
+        "<library_cameras><camera id=\"c\"><optics><technique_common><perspective><xfov sid=\"fov\">45</xfov>"
+        "<aspect_ratio>1,5</aspect_ratio><znear>0.1</znear><zfar>500</zfar></perspective></technique_common></optics>"
+        "<extra><technique profile=\"x\"><target>#m</target></technique></extra></camera></library_cameras>"
+        "<library_controllers><controller id=\"k\"><skin source=\"#g\"><bind_shape_matrix>1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1"
+        "</bind_shape_matrix><source id=\"j\"><Name_array id=\"ja\" count=\"1\">bone</Name_array></source>"
+        "<joints><input semantic=\"JOINT\" source=\"#j\"/></joints><vertex_weights count=\"1\">"
+        "<input semantic=\"JOINT\" source=\"#j\" offset=\"0\"/><vcount>1</vcount><v>0 0</v></vertex_weights></skin>"
+        "</controller></library_controllers>"
+        "<library_animations><animation><source id=\"t\"><float_array id=\"ta\" count=\"2\">0 1</float_array>"
+        "</source><source id=\"o\"><float_array id=\"oa\" count=\"32\">1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 "
+        "1 0 0 5 0 1 0 0 0 0 1 0 0 0 0 1</float_array><technique_common><accessor source=\"#oa\" count=\"2\" "
+        "stride=\"16\"/></technique_common></source><source id=\"i\"><Name_array id=\"ia\" count=\"1\">BEZIER"
+        "</Name_array></source><sampler id=\"s\"><input semantic=\"INPUT\" source=\"#t\"/><input semantic=\"OUTPUT\" "
+        "source=\"#o\"/><input semantic=\"INTERPOLATION\" source=\"#i\"/></sampler><channel source=\"#s\" "
+        "target=\"m/x\"/><channel source=\"#s\" target=\"m/x(0)(3)\"/></animation></library_animations>"
+        "<library_visual_scenes><visual_scene id=\"vs\"><node id=\"m\"><matrix sid=\"x\">1 0 0 1 0 1 0 2 0 0 1 3 0 0 0 1"
+        "</matrix><instance_camera url=\"#c\"/><instance_geometry url=\"#g\"/></node><node>"
+        "<instance_controller url=\"#k\"/></node></visual_scene></library_visual_scenes></COLLADA>"));
+
+    Bytes utf16 = {0xFF, 0xFE};
+    for (char c : scene)
+        utf16.insert(utf16.end(), {uint8_t(c), 0});
+    Seed("collada", "utf16.dae", utf16);
+}
+
 // Fonts: Debian's DejaVu faces (fonts-dejavu-core), the outline format demos use most.
 void FontSeeds()
 {
@@ -414,6 +480,7 @@ int main(int argc, char** argv)
         XmlSeeds();
         NsgSeeds();
         FontSeeds();
+        ColladaSeeds();
     } catch (const Exception& error) {
         std::fprintf(stderr, "%s\n", error.GetMessage().CStr());
         return 1;
