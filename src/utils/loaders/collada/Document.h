@@ -10,8 +10,9 @@
 // samplers are keyed by effect id + "/" + sid, so each effect sees only its own parameters
 // (exporters reuse sids across effects).
 //
-// Every table keeps insertion order and refuses a key twice ("Duplicate id 'x'"); lookups
-// are hashed, so a document of many thousands of objects reads in linear time.
+// Every table keeps insertion order and the first object under a key (the parser notes a
+// later one in its log); lookups are hashed, so a document of many thousands of objects reads
+// in linear time.
 
 #include "core/Array.h"
 #include "core/Exception.h"
@@ -36,27 +37,33 @@ inline String LocalId(const String& reference)
 template <class T>
 class Table {
 public:
-    // Takes over the caller's reference.
-    void Add(const String& key, T* object)
+    // Takes over the caller's reference. A key already in the table keeps its object and the
+    // new one is released (false). Objects without a key are kept but cannot be found.
+    bool Add(const String& key, T* object)
     {
         Managed<T> owned(object);
-        if (positions.Contains(key))
-            throw Exception("Duplicate id '" + key + "'");
-        positions.Add(key, entries.Count());
-        entries.Add(key, owned);
+        if (key.Length() > 0) {
+            if (positions.Contains(key))
+                return false;
+            positions.Add(key, objects.Count());
+        }
+        keys.Add(key);
+        objects.Add(owned);
+        return true;
     }
     // Null when the key is not there.
     T* Find(const String& key) const
     {
         int position = -1;
-        return positions.TryGet(key, position) ? entries.ValueAt(position).Get() : nullptr;
+        return positions.TryGet(key, position) ? objects[position].Get() : nullptr;
     }
-    int Count() const { return entries.Count(); }
-    T* At(int index) const { return entries.ValueAt(index).Get(); }
-    const String& KeyAt(int index) const { return entries.KeyAt(index); }
+    int Count() const { return objects.Count(); }
+    T* At(int index) const { return objects[index].Get(); }
+    const String& KeyAt(int index) const { return keys[index]; }
 
 private:
-    LinearMap<String, Managed<T>> entries;
+    Array<String> keys;
+    Array<Managed<T>> objects;
     HashMap<String, int> positions;
 };
 

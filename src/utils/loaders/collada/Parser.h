@@ -63,6 +63,10 @@ private:
     // already in the log goes on as it is).
     template <class Body>
     void Guard(Xml::Element* element, Body body);
+    // Adds the object (the caller's reference) to the table; an id met before keeps its first
+    // object, and the later one is noted in the log. Exporters do repeat ids now and then.
+    template <class T>
+    void Keep(Table<T>& table, String key, T* object, Xml::Element* element);
     void Ignore(Xml::Element* element);
     [[noreturn]] void NotRecognized(Xml::Element* element);
     [[noreturn]] void NotSupported(Xml::Element* element);
@@ -83,7 +87,7 @@ private:
     // ParserGeometry.cpp
     void ParseGeometry(Xml::Element* geometry);
     void ParseMesh(Xml::Element* mesh, const String& id);
-    Source* ParseSource(Xml::Element* source);
+    void ParseSource(Xml::Element* source);
     void ParseAccessor(Xml::Element* technique, Source& source);
     void ParseVertices(Xml::Element* vertices, MeshAssembly& assembly);
     void ParsePrimitives(Xml::Element* primitives, MeshAssembly& assembly);

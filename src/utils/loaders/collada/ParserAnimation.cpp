@@ -58,7 +58,7 @@ void Parser::ParseAnimationSampler(Xml::Element* element)
     }
     if (sampler->id.Length() > 0) {
         AnimationSampler* kept = sampler.Get();
-        Guard(element, [&] { document->samplers.Add(kept->id, sampler.Detach()); });
+        Keep(document->samplers, kept->id, sampler.Detach(), element);
     }
 }
 
@@ -163,7 +163,7 @@ void Parser::ParseSkin(Xml::Element* element, const String& id)
     }
     if (id.Length() > 0) {
         Skin* kept = skin.Get();
-        Guard(element, [&] { document->skins.Add(kept->id, skin.Detach()); });
+        Keep(document->skins, kept->id, skin.Detach(), element);
     }
 }
 

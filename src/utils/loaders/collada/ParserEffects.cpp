@@ -24,12 +24,10 @@ void Parser::ParseMaterial(Xml::Element* material)
         String name = child->GetName();
         if (name == "instance_effect") {
             String url = Require(child, "url", "instance_effect missing required attribute 'url'");
-            if (id.Length() > 0)
-                Guard(material, [&] {
-                    if (document->materials.Contains(id))
-                        throw Exception("Duplicate id '" + id + "'");
-                    document->materials.Add(id, LocalId(url));
-                });
+            if (id.Length() > 0 && document->materials.Contains(id))
+                AddHint("duplicate id '" + id + "', the later element ignored", material);
+            else if (id.Length() > 0)
+                document->materials.Add(id, LocalId(url));
         } else if (name == "asset" || name == "extra") {
             Ignore(child);
         } else {
@@ -57,7 +55,7 @@ void Parser::ParseEffect(Xml::Element* element)
             NotRecognized(child);
     }
     Effect* kept = effect.Get();
-    Guard(element, [&] { document->effects.Add(kept->id, effect.Detach()); });
+    Keep(document->effects, kept->id, effect.Detach(), element);
 }
 
 void Parser::ParseProfileCommon(Xml::Element* profile, Effect& effect)
@@ -112,7 +110,7 @@ void Parser::ParseShading(Xml::Element* model, Effect& effect)
                 if (effect.id.Length() > 0 && sid.Length() > 0) {
                     color->key = effect.id + "/common/" + sid;
                     color->AddRef();
-                    Guard(value, [&] { document->attributes.Add(color->key, color.Get()); });
+                    Keep(document->attributes, color->key, color.Get(), value);
                 }
                 effect.colors[name] = color;
             }
@@ -123,7 +121,8 @@ void Parser::ParseShading(Xml::Element* model, Effect& effect)
 void Parser::ParseNewParam(Xml::Element* newparam, Effect& effect)
 {
     String sid = Require(newparam, "sid", "'newparam' misses required attribute 'sid'");
-    String key = effect.id + "/" + sid;
+    // An effect without an id cannot be used, so its parameters are read for their errors only.
+    String key = effect.id.Length() > 0 ? effect.id + "/" + sid : String();
     for (Xml::Element* child = newparam->GetFirstChild(); child; child = child->GetNextSibling()) {
         String name = child->GetName();
         if (name == "surface") {
@@ -135,14 +134,16 @@ void Parser::ParseNewParam(Xml::Element* newparam, Effect& effect)
                 Fail("This compiler only supports 'surface' with 'init_from' child element", child);
             Managed<Surface> surface(new Surface());
             surface->image = from->GetInnerText();
-            Guard(child, [&] { document->surfaces.Add(key, surface.Detach()); });
+            if (key.Length() > 0)
+                Keep(document->surfaces, key, surface.Detach(), child);
         } else if (name == "sampler2D") {
             Xml::Element* source = collada_effects_detail::FindChild(child, "source");
             if (!source)
                 Fail("This parser only supports 'sampler2D' with 'source' child element", child);
             Managed<Sampler2D> sampler(new Sampler2D());
             sampler->source = source->GetInnerText();
-            Guard(child, [&] { document->samplers2D.Add(key, sampler.Detach()); });
+            if (key.Length() > 0)
+                Keep(document->samplers2D, key, sampler.Detach(), child);
         } else {
             Ignore(child);
         }
@@ -170,7 +171,7 @@ void Parser::ParseImage(Xml::Element* element)
         }
     }
     Image* kept = image.Get();
-    Guard(element, [&] { document->images.Add(kept->id, image.Detach()); });
+    Keep(document->images, kept->id, image.Detach(), element);
 }
 
 }  // namespace Nimbrel::Utils::Loaders::COLLADA

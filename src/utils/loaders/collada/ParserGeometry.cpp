@@ -44,10 +44,10 @@ void Parser::ParseMesh(Xml::Element* element, const String& id)
     Guard(element, [&] { assembly.Finish(); });
     // A geometry without an id cannot be instanced: it is read for its errors only.
     if (id.Length() > 0)
-        Guard(element->GetParent(), [&] { document->meshes.Add(id, mesh.Detach()); });
+        Keep(document->meshes, id, mesh.Detach(), element->GetParent());
 }
 
-Source* Parser::ParseSource(Xml::Element* element)
+void Parser::ParseSource(Xml::Element* element)
 {
     Managed<Source> source(new Source());
     source->id = Require(element, "id", "source missing required attribute 'id'");
@@ -75,9 +75,8 @@ Source* Parser::ParseSource(Xml::Element* element)
     }
     if (!source->hasAccessor)
         source->count = values;
-    Source* kept = source.Get();
-    Guard(element, [&] { document->sources.Add(kept->id, source.Detach()); });
-    return kept;
+    const String id = source->id;
+    Keep(document->sources, id, source.Detach(), element);
 }
 
 void Parser::ParseAccessor(Xml::Element* technique, Source& source)

@@ -1,5 +1,5 @@
 #pragma once
-// The parser's Guard, shared by its source files (Parser.h declares it).
+// The parser's Guard and Keep, shared by its source files (Parser.h declares them).
 
 #include "core/Exception.h"
 #include "utils/loaders/collada/Parser.h"
@@ -16,6 +16,13 @@ void Parser::Guard(Xml::Element* element, Body body)
             throw;
         Fail(error.GetMessage(), element);
     }
+}
+
+template <class T>
+void Parser::Keep(Table<T>& table, String key, T* object, Xml::Element* element)
+{
+    if (!table.Add(key, object))
+        AddHint("duplicate id '" + key + "', the later element ignored", element);
 }
 
 }  // namespace Nimbrel::Utils::Loaders::COLLADA

@@ -49,7 +49,7 @@ void Parser::ParseVisualScene(Xml::Element* element)
             NotRecognized(child);
     }
     Scene* kept = scene.Get();
-    Guard(element, [&] { document->scenes.Add(kept->id, scene.Detach()); });
+    Keep(document->scenes, kept->id, scene.Detach(), element);
 }
 
 Node* Parser::ParseNode(Xml::Element* element)
@@ -79,7 +79,7 @@ Node* Parser::ParseNode(Xml::Element* element)
             if (node->id.Length() > 0 && transformation->sid.Length() > 0) {
                 transformation->key = node->id + "/" + transformation->sid;
                 transformation->AddRef();
-                Guard(child, [&] { document->transformations.Add(transformation->key, transformation.Get()); });
+                Keep(document->transformations, transformation->key, transformation.Get(), child);
             }
             node->transformations.Add(transformation);
         } else if (name == "instance_camera" || name == "instance_light") {
@@ -101,7 +101,7 @@ Node* Parser::ParseNode(Xml::Element* element)
     }
     if (node->id.Length() > 0) {
         node->AddRef();
-        Guard(element, [&] { document->nodes.Add(node->id, node.Get()); });
+        Keep(document->nodes, node->id, node.Get(), element);
     }
     Leave();
     return node.Detach();
@@ -147,7 +147,7 @@ void Parser::ParseLight(Xml::Element* element)
     light->id = element->GetAttribute("id");
     ParseLightParameters(element, *light);
     Light* kept = light.Get();
-    Guard(element, [&] { document->lights.Add(kept->id, light.Detach()); });
+    Keep(document->lights, kept->id, light.Detach(), element);
 }
 
 // The light element itself and its extra: the type from technique_common, parameters from the
@@ -193,7 +193,7 @@ void Parser::ParseLightParameters(Xml::Element* holder, Light& light)
             if (light.id.Length() > 0 && sid.Length() > 0) {
                 attribute->key = light.id + "/" + sid;
                 attribute->AddRef();
-                Guard(parameter, [&] { document->attributes.Add(attribute->key, attribute.Get()); });
+                Keep(document->attributes, attribute->key, attribute.Get(), parameter);
             }
             light.parameters.Add(parameterName, attribute);
         }
@@ -233,7 +233,7 @@ void Parser::ParseCamera(Xml::Element* element)
         }
     }
     Camera* kept = camera.Get();
-    Guard(element, [&] { document->cameras.Add(kept->id, camera.Detach()); });
+    Keep(document->cameras, kept->id, camera.Detach(), element);
 }
 
 void Parser::ParseCameraTechniques(Xml::Element* extra, Camera& camera)
@@ -270,7 +270,7 @@ void Parser::ParseCameraParameters(Xml::Element* holder, Camera& camera, bool co
         if (camera.id.Length() > 0 && sid.Length() > 0) {
             attribute->key = camera.id + "/" + sid;
             attribute->AddRef();
-            Guard(parameter, [&] { document->attributes.Add(attribute->key, attribute.Get()); });
+            Keep(document->attributes, attribute->key, attribute.Get(), parameter);
         }
         camera.parameters[name] = attribute;
     }

@@ -115,6 +115,11 @@ void SceneBuilder::BuildControllers()
         const Source& output = *sampler.output;
         const int keys = input.count;
         const int components = output.stride;
+        if (components > MaxAnimatedComponents) {
+            parser.AddHint(String::Format("sampler '%s' skipped: its keys hold %d values, more than a target takes",
+                                          sampler.id.CStr(), components));
+            continue;
+        }
         if (int64_t(input.offset) + keys > input.floats.Count())
             throw Exception(invalid);
         if (keys > 0 && int64_t(keys - 1) * output.stride + output.offset + components > output.floats.Count())

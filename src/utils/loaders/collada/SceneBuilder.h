@@ -9,9 +9,10 @@
 // components from the samplers' controllers and keeps the others constant. Matrix channels
 // address the file's row-major components and land on the engine's column-major ones.
 //
-// What the engine cannot use is skipped with a line in the parser's log: a channel whose
-// sampler made no controller (STEP, HERMITE and other interpolations) or that reaches past
-// its target's components, a texture that does not load, a geometry without triangles.
+// What the engine cannot use is skipped with a line in the parser's log: a sampler whose keys
+// hold more values than any target, a channel whose sampler made no controller (STEP, HERMITE
+// and other interpolations) or that reaches past its target's components, a texture that does
+// not load, a geometry without triangles.
 // References that do not resolve, samplers missing an input or holding too few values, and
 // skins throw.
 
@@ -34,6 +35,8 @@ class SceneBuilder {
 public:
     // Nodes nest at most this deep in the built tree (names and transformations included).
     static constexpr int MaxTreeDepth = 1024;
+    // The most values an animated target has (a matrix).
+    static constexpr int MaxAnimatedComponents = 16;
 
     SceneBuilder(Parser& parser, ResourceProxy* proxy, const String& folder);
     SceneBuilder(const SceneBuilder&) = delete;

@@ -366,6 +366,23 @@ TEST(ColladaParser, KeysAreMadeFromAnIdAndASidAndParametersAreScopedPerEffect)
     EXPECT_STREQ(document.transformations.KeyAt(0).CStr(), "k/r");
 }
 
+TEST(ColladaParser, ARepeatedIdKeepsTheFirstElementWithALogLine)
+{
+    ColladaFiles files;
+    auto parser = files.Parse(Collada(
+        "<library_images><image id=\"i\"><init_from>a.png</init_from></image><image id=\"i\"><init_from>b.png"
+        "</init_from></image></library_images><library_visual_scenes><visual_scene/><visual_scene/>"
+        "</library_visual_scenes>"));
+    const auto& document = parser->GetDocument();
+    EXPECT_STREQ(document.images.Find("i")->file.CStr(), "a.png");
+    EXPECT_EQ(document.images.Count(), 1);
+    // Scenes without an id are kept all the same: the first one is drawn.
+    EXPECT_EQ(document.scenes.Count(), 2);
+    ASSERT_EQ(parser->GetLog().Count(), 1);
+    EXPECT_STREQ(parser->GetLog()[0].CStr(),
+                 "Hint: duplicate id 'i', the later element ignored. In COLLADA/library_images/image");
+}
+
 TEST(ColladaParser, VendorCameraParametersThatAreNotNumbersAreSkipped)
 {
     ColladaFiles files;

@@ -206,6 +206,8 @@ TEST(ColladaScene, ChannelsThatCannotDriveTheirTargetAreSkippedWithALogLine)
          "Hint: channel of 'n/t' skipped: components 3 to 3 are past its 3 values"},
         {Animation("LINEAR", "0 1", "0 0 10 10", 2, "n/t.Z"),
          "Hint: channel of 'n/t' skipped: components 2 to 3 are past its 3 values"},
+        {Animation("LINEAR", "0", "0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16", 17, "n/t.X"),
+         "Hint: channel of 'n/t' skipped: sampler 's' made no controller"},
     };
     for (const Case& c : cases) {
         ColladaFiles files;
