@@ -134,6 +134,7 @@ Mesh* Mesh::ConvertToSingleIndexPrVertex()
     std::unordered_map<int, int, MeshDetail::GroupHash, MeshDetail::GroupEqual> numbers(
         64, MeshDetail::GroupHash{groups, indexStride}, MeshDetail::GroupEqual{groups, indexStride});
     result->indices.Reserve(groupCount);
+    numbers.reserve(size_t(groupCount));
     int next = 0;
     for (int v = 0; v < groupCount; ++v) {
         int start = v * indexStride;

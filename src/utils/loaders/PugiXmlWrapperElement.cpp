@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,21 +41,35 @@ pugi::xml_node FirstElementFrom(pugi::xml_node node)
     return node;
 }
 
+// Element text runs to megabytes in scene files (number arrays), so this writes through a
+// pointer into one buffer of the text's size instead of appending character by character.
 String Condensed(const char* text)
 {
-    std::string condensed;
+    // Text already condensed (words with single spaces between, as exporters mostly write
+    // number arrays) is taken as it is.
+    const char* end = text;
+    bool condensedAlready = !IsXmlSpace(*text);
+    for (; *end && condensedAlready; ++end)
+        if (IsXmlSpace(*end) && (*end != ' ' || end[1] == 0 || IsXmlSpace(end[1])))
+            condensedAlready = false;
+    if (condensedAlready)
+        return String(text, static_cast<int>(end - text));
+
+    const size_t length = std::strlen(text);
+    std::unique_ptr<char[]> condensed(new char[length + 1]);
+    char* out = condensed.get();
     bool spacePending = false;
     for (; *text; ++text) {
         if (IsXmlSpace(*text)) {
-            spacePending = !condensed.empty();
+            spacePending = out != condensed.get();
             continue;
         }
         if (spacePending)
-            condensed += ' ';
+            *out++ = ' ';
         spacePending = false;
-        condensed += *text;
+        *out++ = *text;
     }
-    return String(condensed.data(), static_cast<int>(condensed.size()));
+    return String(condensed.get(), static_cast<int>(out - condensed.get()));
 }
 
 // Elements with more attributes than this are checked by sorting their names, so a hostile

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -82,6 +83,31 @@ float ParseFloat(const char* token, size_t length)
     Fail("Malformed number", token, length);
 }
 
+// Index lists are most of a mesh's text, so digits are read here directly.
+int ParseInt(const char* token, size_t length)
+{
+    const char* at = token;
+    const char* end = token + length;
+    const bool negative = *at == '-';
+    if (*at == '-' || *at == '+')
+        ++at;
+    if (at == end)
+        Fail("Malformed number", token, length);
+    while (at + 1 < end && *at == '0')
+        ++at;
+    int64_t value = 0;
+    for (const char* digit = at; digit < end; ++digit) {
+        const unsigned d = unsigned(*digit - '0');
+        if (d > 9)
+            Fail("Malformed number", token, length);
+        if (digit - at < 11)
+            value = value * 10 + d;
+    }
+    if (end - at > 10 || (negative ? -value < INT32_MIN : value > INT32_MAX))
+        Fail("Number out of range", token, length);
+    return static_cast<int>(negative ? -value : value);
+}
+
 }  // namespace collada_number_detail
 
 void ReadFloats(const char* text, int length, Array<float>& out)
@@ -94,16 +120,7 @@ void ReadFloats(const char* text, int length, Array<float>& out)
 void ReadInts(const char* text, int length, Array<int>& out)
 {
     collada_number_detail::ForEachToken(text, length, [&out](const char* token, size_t n) {
-        const char* start = token;
-        if (*start == '+')
-            ++start;
-        int value = 0;
-        std::from_chars_result result = std::from_chars(start, token + n, value);
-        if (result.ec == std::errc::result_out_of_range)
-            collada_number_detail::Fail("Number out of range", token, n);
-        if (result.ec != std::errc() || result.ptr != token + n)
-            collada_number_detail::Fail("Malformed number", token, n);
-        out.Add(value);
+        out.Add(collada_number_detail::ParseInt(token, n));
     });
 }
 

@@ -281,11 +281,15 @@ TEST(ColladaParser, NumberListsReadEveryFormExportersWrite)
     EXPECT_EQ(std::vector<float>(floats.begin(), floats.end()), expected);
 
     Array<int> ints;
+    Loaders::COLLADA::ReadInts(String("-2147483648 0000000000007\n+5 2147483647"), ints);
+    EXPECT_EQ(std::vector<int>(ints.begin(), ints.end()), (std::vector<int>{INT32_MIN, 7, 5, INT32_MAX}));
     struct Bad {
         const char* text;
         const char* message;
     } bad[] = {{"1 2x", "Malformed number '2x'"},
                {"1 2147483648", "Number out of range '2147483648'"},
+               {"-2147483649", "Number out of range '-2147483649'"},
+               {"- 1", "Malformed number '-'"},
                {"1.5", "Malformed number '1.5'"}};
     for (const Bad& b : bad) {
         try {
