@@ -20,8 +20,8 @@ private:
 };
 
 // Tables of counted objects: each entry holds a reference of its own.
-template <class T>
-void AddCounted(LinearMap<String, Managed<T>>& table, const String& name, T* object, const char* nullMessage)
+template <class Table, class T>
+void AddCounted(Table& table, const String& name, T* object, const char* nullMessage)
 {
     if (!object)
         throw Exception(nullMessage);
@@ -29,23 +29,39 @@ void AddCounted(LinearMap<String, Managed<T>>& table, const String& name, T* obj
     table.Add(name, Managed<T>(object));
 }
 
-template <class T>
-T* Find(const LinearMap<String, Managed<T>>& table, const String& name)
+template <class Table>
+auto* Find(const Table& table, const String& name)
 {
-    const int index = table.IndexOfKey(name);
-    return index < 0 ? nullptr : table.ValueAt(index).Get();
+    const int index = table.Find(name);
+    return index < 0 ? nullptr : table.values[index].Get();
 }
 
-template <class T>
-String NameOf(const LinearMap<String, Managed<T>>& table, T* object, const char* missingMessage)
+template <class Table, class T>
+String NameOf(const Table& table, T* object, const char* missingMessage)
 {
     for (int i = 0; object && i < table.Count(); ++i)
-        if (table.ValueAt(i).Get() == object)
-            return table.KeyAt(i);
+        if (table.values[i].Get() == object)
+            return table.names[i];
     throw Exception(missingMessage);
 }
 
 }  // namespace
+
+template <class V>
+void Scene::NamedTable<V>::Add(const String& name, const V& value)
+{
+    if (!positions.try_emplace(name, values.Count()).second)
+        throw Exception("Map::Add(): Can't add element. Map allready contains the given key");
+    names.Add(name);
+    values.Add(value);
+}
+
+template <class V>
+int Scene::NamedTable<V>::Find(const String& name) const
+{
+    const auto found = positions.find(name);
+    return found == positions.end() ? -1 : found->second;
+}
 
 void Scene::Traverse(State& state)
 {
@@ -93,16 +109,16 @@ void Scene::AddGeometry(const String& name, const GeometryResource& geometry)
 
 Scene::GeometryResource Scene::GetGeometry(const String& name) const
 {
-    const int index = geometries.IndexOfKey(name);
-    return index < 0 ? GeometryResource() : geometries.ValueAt(index);
+    const int index = geometries.Find(name);
+    return index < 0 ? GeometryResource() : geometries.values[index];
 }
 
 String Scene::GetGeometryId(const GeometryResource& geometry) const
 {
     if (!geometry.IsEmpty())
         for (int i = 0; i < geometries.Count(); ++i)
-            if (!geometries.ValueAt(i).IsEmpty() && geometries.ValueAt(i).Get() == geometry.Get())
-                return geometries.KeyAt(i);
+            if (!geometries.values[i].IsEmpty() && geometries.values[i].Get() == geometry.Get())
+                return geometries.names[i];
     throw Exception("Scene::GetGeometryId(): Scene does not contain the given geometry");
 }
 

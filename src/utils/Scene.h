@@ -14,14 +14,16 @@
 // trees changed later, when it is drawn.
 
 #include "core/Array.h"
-#include "core/LinearMap.h"
 #include "core/Managed.h"
 #include "core/String.h"
+#include "core/StringBytesHash.h"
 #include "utils/Geometry.h"
 #include "utils/Resource.h"
 #include "utils/scenegraph/Controller.h"
 #include "utils/scenegraph/Material.h"
 #include "utils/scenegraph/Node.h"
+
+#include <unordered_map>
 
 namespace Nimbrel::Utils {
 
@@ -45,8 +47,8 @@ public:
 
     void AddGeometry(const String& name, const GeometryResource& geometry);
     GeometryResource GetGeometry(const String& name) const;
-    GeometryResource GetGeometry(int index) const { return geometries.ValueAt(index); }
-    String GetGeometryName(int index) const { return geometries.KeyAt(index); }
+    GeometryResource GetGeometry(int index) const { return geometries.values[index]; }
+    String GetGeometryName(int index) const { return geometries.names[index]; }
     int GetGeometryCount() const { return geometries.Count(); }
     String GetGeometryId(const GeometryResource& geometry) const;
 
@@ -54,15 +56,15 @@ public:
     void AddController(const String& name, SceneGraph::Controller* controller);
     // No reference is added.
     SceneGraph::Controller* GetController(const String& name) const;
-    SceneGraph::Controller* GetController(int index) const { return controllers.ValueAt(index).Get(); }
-    String GetControllerName(int index) const { return controllers.KeyAt(index); }
+    SceneGraph::Controller* GetController(int index) const { return controllers.values[index].Get(); }
+    String GetControllerName(int index) const { return controllers.names[index]; }
     int GetControllerCount() const { return controllers.Count(); }
     String GetControllerId(SceneGraph::Controller* controller) const;
 
     void AddMaterial(const String& name, SceneGraph::Material* material);
     SceneGraph::Material* GetMaterial(const String& name) const;
-    SceneGraph::Material* GetMaterial(int index) const { return materials.ValueAt(index).Get(); }
-    String GetMaterialName(int index) const { return materials.KeyAt(index); }
+    SceneGraph::Material* GetMaterial(int index) const { return materials.values[index].Get(); }
+    String GetMaterialName(int index) const { return materials.names[index]; }
     int GetMaterialCount() const { return materials.Count(); }
     String GetMaterialId(SceneGraph::Material* material) const;
 
@@ -83,10 +85,24 @@ public:
     static bool TreeReaches(SceneGraph::Node* tree, const Scene* target);
 
 private:
+    // Entries in the order they were added, found by name through a hash: an imported file
+    // may bring tens of thousands of them.
+    template <class V>
+    struct NamedTable {
+        Array<String> names;
+        Array<V> values;
+        std::unordered_map<String, int, StringBytesHash> positions;
+
+        // Throws for a name already there.
+        void Add(const String& name, const V& value);
+        int Find(const String& name) const;
+        int Count() const { return values.Count(); }
+    };
+
     Managed<SceneGraph::Node> root;
-    LinearMap<String, GeometryResource> geometries;
-    LinearMap<String, Managed<SceneGraph::Controller>> controllers;
-    LinearMap<String, Managed<SceneGraph::Material>> materials;
+    NamedTable<GeometryResource> geometries;
+    NamedTable<Managed<SceneGraph::Controller>> controllers;
+    NamedTable<Managed<SceneGraph::Material>> materials;
     Array<String> importLog;
     String upAxis = "Z_UP";
     float unitMeter = 1.0f;

@@ -16,14 +16,15 @@
 
 #include "core/Array.h"
 #include "core/Exception.h"
-#include "core/HashMap.h"
 #include "core/LinearMap.h"
 #include "core/Managed.h"
 #include "core/Object.h"
 #include "core/String.h"
+#include "core/StringBytesHash.h"
 #include "utils/Mesh.h"
 
 #include <cstdint>
+#include <unordered_map>
 
 namespace Nimbrel::Utils::Loaders::COLLADA {
 
@@ -42,11 +43,8 @@ public:
     bool Add(const String& key, T* object)
     {
         Managed<T> owned(object);
-        if (key.Length() > 0) {
-            if (positions.Contains(key))
-                return false;
-            positions.Add(key, objects.Count());
-        }
+        if (key.Length() > 0 && !positions.try_emplace(key, objects.Count()).second)
+            return false;
         keys.Add(key);
         objects.Add(owned);
         return true;
@@ -54,8 +52,8 @@ public:
     // Null when the key is not there.
     T* Find(const String& key) const
     {
-        int position = -1;
-        return positions.TryGet(key, position) ? objects[position].Get() : nullptr;
+        const auto found = positions.find(key);
+        return found == positions.end() ? nullptr : objects[found->second].Get();
     }
     int Count() const { return objects.Count(); }
     T* At(int index) const { return objects[index].Get(); }
@@ -64,7 +62,7 @@ public:
 private:
     Array<String> keys;
     Array<Managed<T>> objects;
-    HashMap<String, int> positions;
+    std::unordered_map<String, int, StringBytesHash> positions;
 };
 
 class Source : public Object {
@@ -186,6 +184,13 @@ public:
     Array<int> v;
 };
 
+// A material: the effect it instances.
+class Material : public Object {
+public:
+    String id;
+    String effect;
+};
+
 class Scene : public Object {
 public:
     String id;
@@ -209,7 +214,7 @@ public:
     Table<Mesh> meshes;
     Table<Light> lights;
     Table<Camera> cameras;
-    LinearMap<String, String> materials;
+    Table<Material> materials;
     Table<Node> nodes;
     Table<Scene> scenes;
     // The asset's up axis ("Z_UP" when the file says nothing) and unit (meters per unit, 1 when

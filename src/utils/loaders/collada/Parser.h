@@ -34,6 +34,8 @@ class MeshAssembly;
 class Parser {
 public:
     static constexpr int MaxDepth = 128;
+    // Distinct parameters an effect, a light or a camera keeps; exporters write a dozen at most.
+    static constexpr int MaxParameters = 64;
 
     explicit Parser(Xml::Element* root);
     Parser(const Parser&) = delete;
@@ -71,6 +73,9 @@ private:
     [[noreturn]] void NotRecognized(Xml::Element* element);
     [[noreturn]] void NotSupported(Xml::Element* element);
     String Require(Xml::Element* element, const char* attribute, const char* message);
+    // Whether a map of parameters has room for `name`; a name past MaxParameters is noted.
+    template <class Map>
+    bool HasRoom(const Map& parameters, const String& name, Xml::Element* element);
     // The attribute as an integer, `fallback` when it is missing; not a number is an error.
     int IntAttribute(Xml::Element* element, const char* name, int fallback);
     void Floats(Xml::Element* element, Array<float>& out);

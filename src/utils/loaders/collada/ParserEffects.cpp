@@ -24,10 +24,12 @@ void Parser::ParseMaterial(Xml::Element* material)
         String name = child->GetName();
         if (name == "instance_effect") {
             String url = Require(child, "url", "instance_effect missing required attribute 'url'");
-            if (id.Length() > 0 && document->materials.Contains(id))
-                AddHint("duplicate id '" + id + "', the later element ignored", material);
-            else if (id.Length() > 0)
-                document->materials.Add(id, LocalId(url));
+            if (id.Length() > 0) {
+                Managed<Material> entry(new Material());
+                entry->id = id;
+                entry->effect = LocalId(url);
+                Keep(document->materials, id, entry.Detach(), material);
+            }
         } else if (name == "asset" || name == "extra") {
             Ignore(child);
         } else {
@@ -101,9 +103,10 @@ void Parser::ParseShading(Xml::Element* model, Effect& effect)
         for (Xml::Element* value = parameter->GetFirstChild(); value; value = value->GetNextSibling()) {
             String kind = value->GetName();
             if (kind == "texture") {
-                effect.textures[name] =
-                    Require(value, "texture", "'texture' misses required attribute 'texture'");
-            } else if (kind == "color") {
+                String sampler = Require(value, "texture", "'texture' misses required attribute 'texture'");
+                if (HasRoom(effect.textures, name, parameter))
+                    effect.textures[name] = sampler;
+            } else if (kind == "color" && HasRoom(effect.colors, name, parameter)) {
                 Managed<Attribute> color(new Attribute());
                 Floats(value, color->values);
                 String sid = value->GetAttribute("sid");

@@ -1,5 +1,5 @@
 #pragma once
-// The parser's Guard and Keep, shared by its source files (Parser.h declares them).
+// The parser's templates, shared by its source files (Parser.h declares them).
 
 #include "core/Exception.h"
 #include "utils/loaders/collada/Parser.h"
@@ -23,6 +23,15 @@ void Parser::Keep(Table<T>& table, String key, T* object, Xml::Element* element)
 {
     if (!table.Add(key, object))
         AddHint("duplicate id '" + key + "', the later element ignored", element);
+}
+
+template <class Map>
+bool Parser::HasRoom(const Map& parameters, const String& name, Xml::Element* element)
+{
+    if (parameters.Count() < MaxParameters || parameters.Contains(name))
+        return true;
+    AddHint(String::Format("more than %d parameters, this one ignored", MaxParameters), element);
+    return false;
 }
 
 }  // namespace Nimbrel::Utils::Loaders::COLLADA

@@ -187,7 +187,8 @@ void Parser::ParseLightParameters(Xml::Element* holder, Light& light)
             }
             String parameterName = parameter->GetName();
             // Vendor techniques add to the common parameters, never replace them.
-            if (attribute->values.Count() == 0 || light.parameters.Contains(parameterName))
+            if (attribute->values.Count() == 0 || light.parameters.Contains(parameterName) ||
+                !HasRoom(light.parameters, parameterName, parameter))
                 continue;
             String sid = parameter->GetAttribute("sid");
             if (light.id.Length() > 0 && sid.Length() > 0) {
@@ -265,6 +266,8 @@ void Parser::ParseCameraParameters(Xml::Element* holder, Camera& camera, bool co
             continue;
         }
         if (!common && (attribute->values.Count() == 0 || camera.parameters.Contains(name)))
+            continue;
+        if (!HasRoom(camera.parameters, name, parameter))
             continue;
         String sid = parameter->GetAttribute("sid");
         if (camera.id.Length() > 0 && sid.Length() > 0) {

@@ -76,7 +76,7 @@ SceneBuilder::SceneBuilder(Parser& parser, ResourceProxy* proxy, const String& f
     : parser(parser), document(parser.GetDocument()), proxy(proxy), folder(folder)
 {
     for (int i = 0; i < document.channels.Count(); ++i)
-        channels[document.channels[i]->target].Add(i);
+        channels[document.channels[i]->target].push_back(i);
 }
 
 Utils::Scene* SceneBuilder::Build()
@@ -145,9 +145,9 @@ SceneGraph::Controller* SceneBuilder::ControllerFor(const Array<float>& values, 
     sources.SetSize(count);
     sourceComponents.SetSize(count);
     bool animated = false;
-    Array<int> positions;
-    if (key.Length() > 0 && channels.TryGet(key, positions)) {
-        for (int position : positions) {
+    const auto found = key.Length() > 0 ? channels.find(key) : channels.end();
+    if (found != channels.end()) {
+        for (int position : found->second) {
             const Channel& channel = *document.channels[position];
             SceneGraph::Controller* source = scene->GetController(channel.sampler);
             if (!source) {
@@ -189,8 +189,8 @@ SceneGraph::Controller* SceneBuilder::ControllerFor(const Array<float>& values, 
 void SceneBuilder::BuildMaterials()
 {
     for (int m = 0; m < document.materials.Count(); ++m) {
-        const String& id = document.materials.KeyAt(m);
-        const String& effectId = document.materials.ValueAt(m);
+        const String& id = document.materials.At(m)->id;
+        const String& effectId = document.materials.At(m)->effect;
         const Effect* effect = document.effects.Find(effectId);
         if (!effect)
             throw Exception("Material '" + id + "' refers to unknown effect '" + effectId + "'");

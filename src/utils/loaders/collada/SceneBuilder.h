@@ -17,15 +17,18 @@
 // skins throw.
 
 #include "core/Array.h"
-#include "core/HashMap.h"
 #include "core/Managed.h"
 #include "core/String.h"
+#include "core/StringBytesHash.h"
 #include "utils/Scene.h"
 #include "utils/loaders/collada/Document.h"
 #include "utils/scenegraph/Camera.h"
 #include "utils/scenegraph/Controller.h"
 #include "utils/scenegraph/Light.h"
 #include "utils/scenegraph/MaterialParameters.h"
+
+#include <unordered_map>
+#include <vector>
 
 namespace Nimbrel::Utils::Loaders::COLLADA {
 
@@ -65,7 +68,7 @@ private:
     String folder;
     Managed<Utils::Scene> scene;
     // Channel positions by target path.
-    HashMap<String, Array<int>> channels;
+    std::unordered_map<String, std::vector<int>, StringBytesHash> channels;
 };
 
 }  // namespace Nimbrel::Utils::Loaders::COLLADA
