@@ -91,6 +91,10 @@ Utils::Scene* SceneBuilder::Build()
     Managed<SceneGraph::Node> root(new SceneGraph::NameNode(first.id));
     for (const Managed<Node>& node : first.nodes)
         BuildNode(*node, root.Get(), 1);
+    // Channels may target what the engine skips (bones, other visual scenes); they are noted.
+    for (const Managed<Channel>& channel : document.channels)
+        if (!animatedKeys.contains(channel->target))
+            parser.AddHint("channel target '" + channel->target + "' names nothing the scene uses, skipped");
     scene->SetRoot(root.Get());
     scene->SetUpAxis(document.upAxis);
     scene->SetUnitMeter(document.unitMeter);
@@ -101,6 +105,9 @@ Utils::Scene* SceneBuilder::Build()
 
 void SceneBuilder::BuildControllers()
 {
+    for (const Managed<Channel>& channel : document.channels)
+        if (!document.samplers.Find(channel->sampler))
+            throw Exception("Channel of '" + channel->target + "' names unknown sampler '" + channel->sampler + "'");
     for (int s = 0; s < document.samplers.Count(); ++s) {
         const AnimationSampler& sampler = *document.samplers.At(s);
         const String invalid = "Invalid animation sampler: " + sampler.id;
@@ -147,6 +154,7 @@ SceneGraph::Controller* SceneBuilder::ControllerFor(const Array<float>& values, 
     bool animated = false;
     const auto found = key.Length() > 0 ? channels.find(key) : channels.end();
     if (found != channels.end()) {
+        animatedKeys.insert(key);
         for (int position : found->second) {
             const Channel& channel = *document.channels[position];
             SceneGraph::Controller* source = scene->GetController(channel.sampler);

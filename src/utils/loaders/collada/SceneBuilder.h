@@ -11,8 +11,8 @@
 //
 // What the engine cannot use is skipped with a line in the parser's log: a sampler whose keys
 // hold more values than any target, a channel whose sampler made no controller (STEP, HERMITE
-// and other interpolations) or that reaches past its target's components, a texture that does
-// not load, a geometry without triangles.
+// and other interpolations), that reaches past its target's components or whose target the
+// scene does not use, a texture that does not load, a geometry without triangles.
 // References that do not resolve, samplers missing an input or holding too few values, and
 // skins throw.
 
@@ -28,6 +28,7 @@
 #include "utils/scenegraph/MaterialParameters.h"
 
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace Nimbrel::Utils::Loaders::COLLADA {
@@ -69,6 +70,8 @@ private:
     Managed<Utils::Scene> scene;
     // Channel positions by target path.
     std::unordered_map<String, std::vector<int>, StringBytesHash> channels;
+    // The channel targets that met a transformation or attribute of the scene.
+    std::unordered_set<String, StringBytesHash> animatedKeys;
 };
 
 }  // namespace Nimbrel::Utils::Loaders::COLLADA

@@ -208,6 +208,8 @@ TEST(ColladaScene, ChannelsThatCannotDriveTheirTargetAreSkippedWithALogLine)
          "Hint: channel of 'n/t' skipped: components 2 to 3 are past its 3 values"},
         {Animation("LINEAR", "0", "0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16", 17, "n/t.X"),
          "Hint: channel of 'n/t' skipped: sampler 's' made no controller"},
+        {Animation("LINEAR", "0 1", "0 10", 1, "bone/t.X"),
+         "Hint: channel target 'bone/t' names nothing the scene uses, skipped"},
     };
     for (const Case& c : cases) {
         ColladaFiles files;
@@ -245,6 +247,9 @@ TEST(ColladaScene, UnresolvedReferencesAndBrokenSamplersFailWithTheirNames)
         {Collada(Animation("", "0 1", "0 10", 1, "n/t.X") + node), "Invalid animation sampler: s"},
         {Collada(missingInput + node), "Invalid animation sampler: s"},
         {Collada(Animation("LINEAR", "0 1", "0", 1, "n/t.X") + node), "Invalid animation sampler: s"},
+        {Collada("<library_animations><animation><channel source=\"#ghost\" target=\"n/t.X\"/></animation>"
+                 "</library_animations>" + node),
+         "Channel of 'n/t' names unknown sampler 'ghost'"},
         {Collada("<library_animations><animation><sampler id=\"s\"><input semantic=\"INPUT\" source=\"#nowhere\"/>"
                  "</sampler></animation></library_animations>"),
          "Error: Unknown source '#nowhere'. In COLLADA/library_animations/animation/sampler/input"},
