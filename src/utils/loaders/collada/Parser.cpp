@@ -158,11 +158,25 @@ void Parser::ParseRoot(Xml::Element* root)
             ParseAsset(child);
             Ignore(child);
         } else if (name == "library_force_fields" || name == "library_nodes" || name == "library_physics_materials" ||
-                   name == "library_physics_models" || name == "scene" || name == "extra")
+                   name == "library_physics_models" || name == "scene" || name == "extra" ||
+                   IsUnusedLibrary(name))
             Ignore(child);
         else
             Fail("unknown library", child);
     }
+}
+
+// Libraries that exporters write beside the scene (animation clips, physics scenes and the
+// later schema's kinematics), which the engine has no use for.
+bool Parser::IsUnusedLibrary(const String& name)
+{
+    static const char* const names[] = {"library_animation_clips", "library_physics_scenes", "library_formulas",
+                                        "library_kinematics_models", "library_kinematics_scenes",
+                                        "library_articulated_systems", "library_joints"};
+    for (const char* unused : names)
+        if (name == unused)
+            return true;
+    return false;
 }
 
 // The up axis and unit are kept for the demo to read; they change nothing in the geometry.

@@ -12,7 +12,9 @@
 // import GetLog gives the lines, so a tool can show what was skipped.
 //
 // Beyond the shapes the triangles element gives, polylist and polygons (without holes) are
-// cut into fans, tristrips and trifans into triangles, and lines and linestrips are ignored.
+// cut into fans, tristrips and trifans into triangles, and lines and linestrips are ignored;
+// libraries exporters add beside the scene (animation clips, physics scenes, kinematics) are
+// ignored too, and a repeated id keeps its first element.
 // Every index is checked against its source and every count against the data it counts.
 // Recursive elements (nodes, animations, techniques) nest at most MaxDepth deep.
 
@@ -86,6 +88,7 @@ private:
     // Parser.cpp: the root, its libraries and the asset.
     void ParseRoot(Xml::Element* root);
     void ParseAsset(Xml::Element* asset);
+    static bool IsUnusedLibrary(const String& name);
     template <class Each>
     void ParseLibrary(Xml::Element* library, const char* item, Each each);
 

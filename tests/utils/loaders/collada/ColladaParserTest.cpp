@@ -44,16 +44,18 @@ TEST(ColladaParser, IgnoredElementsAreLoggedAndTheLogStaysReadableAfterTheImport
     ColladaFiles files;
     const std::string text =
         Collada("<asset><up_axis>Y_UP</up_axis><unit name=\"centimeter\" meter=\"0.01\"/></asset>"
-                "<library_physics_models/>" + TriangleGeometry() + VisualScene("<node id=\"n\"/>"));
+                "<library_physics_models/><library_animation_clips/>" + TriangleGeometry() +
+                VisualScene("<node id=\"n\"/>"));
     auto parser = files.Parse(text);
     const std::vector<std::string> expected = {"Element ignored: COLLADA/asset",
-                                               "Element ignored: COLLADA/library_physics_models"};
-    ASSERT_EQ(parser->GetLog().Count(), 2);
-    for (int i = 0; i < 2; ++i)
+                                               "Element ignored: COLLADA/library_physics_models",
+                                               "Element ignored: COLLADA/library_animation_clips"};
+    ASSERT_EQ(parser->GetLog().Count(), 3);
+    for (int i = 0; i < 3; ++i)
         EXPECT_EQ(parser->GetLog()[i].CStr(), expected[size_t(i)]);
 
     Managed<Scene> scene(parser->BuildScene(files.proxy.Get(), ""));
-    ASSERT_EQ(scene->GetImportLog().Count(), 2);
+    ASSERT_EQ(scene->GetImportLog().Count(), 3);
     EXPECT_STREQ(scene->GetImportLog()[1].CStr(), expected[1].c_str());
     EXPECT_STREQ(scene->GetUpAxis().CStr(), "Y_UP");
     EXPECT_FLOAT_EQ(scene->GetUnitMeter(), 0.01f);
