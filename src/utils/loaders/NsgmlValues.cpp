@@ -7,16 +7,21 @@
 
 namespace Nimbrel::Utils::Loaders::NsgmlValues {
 
+void NumberList(const String& text, Array<float>& values)
+{
+    try {
+        text.ToFloatArray(values);
+    } catch (const Exception&) {
+        // The list ends at the first piece that is no number; what came before it stays.
+    }
+}
+
 Managed<SceneGraph::Controller> Controller(Xml::Element& element, const char* name, int count, const Scene& scene)
 {
     Array<float> values;
     if (element.HasAttribute(name)) {
         const String text = element.GetAttribute(name);
-        try {
-            text.ToFloatArray(values);
-        } catch (const Exception&) {
-            // The list ends at the first piece that is no number; what came before it stays.
-        }
+        NumberList(text, values);
         if (values.IsEmpty()) {
             SceneGraph::Controller* named = scene.GetController(text);
             if (!named)

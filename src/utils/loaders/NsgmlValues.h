@@ -10,6 +10,7 @@
 //
 // Everything here is internal to the NSGML service.
 
+#include "core/Array.h"
 #include "core/Managed.h"
 #include "core/String.h"
 #include "utils/Scene.h"
@@ -23,6 +24,10 @@ namespace Nimbrel::Utils::Loaders::NsgmlValues {
 // (longer lists stay whole); otherwise the scene's controller of that id, with a reference for
 // the caller. Throws "Unknown controller '<text>'" when the scene has none of that id.
 Managed<SceneGraph::Controller> Controller(Xml::Element& element, const char* name, int count, const Scene& scene);
+
+// The values the text gives as a number list: the pieces up to the first that is no number.
+// Empty when the text names a controller.
+void NumberList(const String& text, Array<float>& values);
 
 // The attribute as a component count: an integer from 0 to Nsgml::MaxComponents.
 int ComponentCount(Xml::Element& element, const char* name);
