@@ -129,7 +129,7 @@ TEST_F(NsgmlWriterTest, WrittenMarkupReadsBackAsTheSameScene)
         "<name value=\"top &amp; &quot;tail&quot;\">"
         "<time value=\"2\"><rotate value=\"spin\"><translate value=\"mix\"><scale value=\"1e-07, -0, 3\">"
         "<apply_material id=\"paint\"><draw_geometry id=\"tri\"/></apply_material></scale></translate></rotate></time>"
-        "<matrix value=\"1, 0, 0, 0, 0, 3\"/><solid/><name/>"
+        "<matrix value=\"1, 0, 0, 0, 0, 3\"/><solid/><name/><name value=\"line&#10;break&#9;tab\"/>"
         "<light type=\"spot\" color=\"1, 0.25\" falloff_angle=\"walk\"/><light type=\"ambient\"/>"
         "<camera xfov=\"60\" aspect=\"1.5\" up=\"0, 1\"/>"
         "<scene desc=\"other.nsgml\"/>"
@@ -148,6 +148,7 @@ TEST_F(NsgmlWriterTest, WrittenMarkupReadsBackAsTheSameScene)
     // Written again, the markup is the same text.
     EXPECT_EQ(Written(*reread), markup);
     EXPECT_THAT(expected, testing::HasSubstr("'top & \"tail\"'"));  // the description covers the tree
+    EXPECT_THAT(expected, testing::HasSubstr("'line\nbreak\ttab'"));
 }
 
 TEST_F(NsgmlWriterTest, WhatMarkupCannotSayIsRefused)
