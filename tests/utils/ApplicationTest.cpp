@@ -507,4 +507,28 @@ TEST_F(ApplicationTest, TeardownReleasesWhatStartCreated)
     EXPECT_THROW(ProfileProxy::GetGlobal(), Exception);
 }
 
+TEST_F(ApplicationTest, TeardownFreesCachedObjectsThatHoldTheProxy)
+{
+    // As a cached scene holds its textures' handles, and every handle the proxy.
+    struct HoldsTheProxy : Object {
+        Managed<Utils::ResourceProxy> proxy;
+        bool* freed = nullptr;
+        ~HoldsTheProxy() override { *freed = true; }
+    };
+    Start();
+    bool freed = false;
+    Utils::ResourceProxy* proxy = app->GetResourceProxy();
+    Managed<HoldsTheProxy> holder(new HoldsTheProxy());
+    holder->freed = &freed;
+    proxy->AddRef();
+    holder->proxy.Set(proxy);
+    proxy->Add(Utils::ResourceType::Unknown, holder.Get());
+    holder.Set(nullptr);
+    Managed<Sound::Device> sound(app->GetSoundDevice());
+    sound->AddRef();
+    app.Set(nullptr);
+    EXPECT_TRUE(freed);
+    EXPECT_EQ(sound->GetRefCount(), 1);  // the proxy went, and its reference with it
+}
+
 }  // namespace application_test
