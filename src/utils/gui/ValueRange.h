@@ -34,12 +34,16 @@ struct ValueRange {
         if (minimum > value)
             value = minimum;
     }
-    // (value - minimum) / (maximum - minimum), or 0 over an empty or inverted range.
+    // (value - minimum) / (maximum - minimum) within 0 … 1, or 0 over an empty or inverted
+    // range and for a value that is not a number.
     double Fraction() const
     {
         if (!(maximum > minimum))
             return 0.0;
-        return (double(value) - double(minimum)) / (double(maximum) - double(minimum));
+        const double fraction = (double(value) - double(minimum)) / (double(maximum) - double(minimum));
+        if (!(fraction >= 0.0))
+            return 0.0;
+        return fraction > 1.0 ? 1.0 : fraction;
     }
 };
 

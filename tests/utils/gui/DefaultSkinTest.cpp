@@ -299,7 +299,8 @@ TEST_F(DefaultSkinTest, GaugeBarIsTheValuesShareOfTheWidth)
     const struct {
         float minimum, maximum, value;
         int width;
-    } cases[] = {{0, 100, 25, 37}, {0, 100, 100, 148}, {0, 100, 0, 0}, {-50, 50, 0, 74}, {3, 3, 3, 0}};
+    } cases[] = {{0, 100, 25, 37}, {0, 100, 100, 148}, {0, 100, 0, 0}, {-50, 50, 0, 74}, {3, 3, 3, 0},
+                 {0, 100, std::nanf(""), 0}};
     for (const auto& c : cases) {
         gauge->SetMinimum(c.minimum);
         gauge->SetMaximum(c.maximum);
