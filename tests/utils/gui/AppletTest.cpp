@@ -8,6 +8,7 @@
 #include "utils/gui/DefaultSkin.h"
 #include "utils/gui/Label.h"
 #include "utils/gui/Panel.h"
+#include "utils/gui/Slider.h"
 
 #include <gtest/gtest.h>
 
@@ -174,6 +175,29 @@ TEST_F(AppletTest, TitleBarShowsActivationAndTheFrameTheResizeCorner)
     Send(MouseMove(700, 500));  // out of the window
     DrawFrame();
     EXPECT_EQ(first->GetFrame()->GetColor(), Color(255, 255, 255, 255));
+}
+
+// The press that starts a slider's drag also reaches the window, which must not take the
+// activation from the slider: the drag then follows the pointer off the slider.
+TEST_F(AppletTest, ASliderDragInsideAnInactiveWindowFollowsThePointerOffTheSlider)
+{
+    Applet* applet = MakeApplet(100, 100);
+    Applet* other = MakeApplet(500, 100);
+    other->Activate();
+    Slider* slider = skin->CreateSlider();
+    applet->AddChild(slider);
+    slider->SetPosition(10, 10);
+    DrawFrame();
+    const Point knob = slider->GetScreenPosition() + Point(5, 10);
+    Send(MouseDown(knob.x, knob.y));
+    EXPECT_TRUE(applet->IsActive());
+    EXPECT_TRUE(slider->IsActive());
+    Send(MouseMove(knob.x + 20, knob.y + 200, Input::MouseButtonLeft));  // below the window
+    Send(MouseMove(knob.x + 30, knob.y + 200, Input::MouseButtonLeft));
+    Send(MouseUp(knob.x + 30, knob.y + 200));
+    EXPECT_FLOAT_EQ(slider->GetValue(), 30.0f);
+    EXPECT_EQ(applet->GetPosition(), Point(100, 100));
+    EXPECT_EQ(root->GetChild(root->GetChildCount() - 1), applet);
 }
 
 }  // namespace applet_test
