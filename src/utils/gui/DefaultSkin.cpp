@@ -7,6 +7,7 @@
 #include "utils/gui/DefaultSlider.h"
 #include "utils/gui/Image.h"
 #include "utils/gui/Panel.h"
+#include "utils/typography/FontFace.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -185,6 +186,16 @@ Slider* DefaultSkin::CreateSlider()
 Gauge* DefaultSkin::CreateGauge()
 {
     return new DefaultGauge(this);
+}
+
+void DefaultSkin::SetFont(const FontResource& value)
+{
+    font = value;
+}
+
+FontResource DefaultSkin::GetFont()
+{
+    return font;
 }
 
 ScrollBar* DefaultSkin::CreateScrollBar()

@@ -28,8 +28,8 @@ public:
     Slider* CreateSlider() override;
     Gauge* CreateGauge() override;
     ScrollBar* CreateScrollBar() override;
-    void SetFont(const FontResource& value) override { font = value; }
-    FontResource GetFont() override { return font; }
+    void SetFont(const FontResource& value) override;
+    FontResource GetFont() override;
 
     // The built-in bitmaps, for those who build their own parts from them.
     Bitmap2D* GetFrameSegment(int index) const { return frame[index].Get(); }

@@ -3,6 +3,7 @@
 #include "core/Exception.h"
 #include "core/Managed.h"
 #include "utils/gui/WidgetSnapshot.h"
+#include "utils/typography/FontFace.h"
 
 #include <algorithm>
 
