@@ -83,13 +83,7 @@ void AnalyserUpdate(benchmark::State& bench)
     };
     for (int i = 0; i < 60; ++i)
         update();
-    double allocations = -1;
-    if (Testing::AllocationWatch::Available()) {
-        Testing::AllocationWatch watch;
-        for (int i = 0; i < 100; ++i)
-            update();
-        allocations = double(watch.AllocationCount()) / 100;
-    }
+    const double allocations = Testing::AllocationsPerCall(100, update);
     const float before = probes->GetValue(probes->GetProbeIndex("audio.beat_count"));
     for (auto _ : bench)
         update();
@@ -118,13 +112,7 @@ void AnalyserUpdateOnOutlet(benchmark::State& bench)
     Managed<Audio::Analyser> analyser(new Audio::Analyser(outlet.Get(), probes.Get()));
     for (int i = 0; i < 60; ++i)
         analyser->Update(1.0 / 60);
-    double allocations = -1;
-    if (Testing::AllocationWatch::Available()) {
-        Testing::AllocationWatch watch;
-        for (int i = 0; i < 100; ++i)
-            analyser->Update(1.0 / 60);
-        allocations = double(watch.AllocationCount()) / 100;
-    }
+    const double allocations = Testing::AllocationsPerCall(100, [&] { analyser->Update(1.0 / 60); });
     for (auto _ : bench)
         analyser->Update(1.0 / 60);
     if (probes->GetValue(probes->GetProbeIndex("audio.level")) == 0.0f)

@@ -67,13 +67,7 @@ void Overlay(benchmark::State& bench, Change change)
     for (int warm = 0; warm < 4; ++warm)
         draw();
 
-    double allocations = -1;
-    if (Testing::AllocationWatch::Available()) {
-        Testing::AllocationWatch watch;
-        for (int i = 0; i < 10; ++i)
-            draw();
-        allocations = double(watch.AllocationCount()) / 10;
-    }
+    const double allocations = Testing::AllocationsPerCall(10, draw);
     const uint64_t vertexBytes = blitter->GetVertexBytesUploaded();
     const uint64_t indexBytes = blitter->GetIndexBytesUploaded();
     for (auto _ : bench)

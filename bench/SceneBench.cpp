@@ -91,13 +91,7 @@ void Traversal(benchmark::State& bench)
         world.root->Traverse(*state);
     };
     traverse();  // the stacks grow to their depth once
-    double allocations = -1;
-    if (Testing::AllocationWatch::Available()) {
-        Testing::AllocationWatch watch;
-        for (int i = 0; i < 10; ++i)
-            traverse();
-        allocations = double(watch.AllocationCount()) / 10;
-    }
+    const double allocations = Testing::AllocationsPerCall(10, traverse);
     for (auto _ : bench) {
         traverse();
         benchmark::DoNotOptimize(effect->worlds.data());

@@ -7,8 +7,9 @@
 // sample format and a chunk to skip, mono, stereo and chained Ogg streams, stored, deflated
 // and Zip64 archive entries, sync data with every interpolation, an empty slot and bindings,
 // every TGA image type, PNG colour types and depths, baseline and progressive JPEG, flat and
-// run-length Radiance scanlines, XML with each kind of node the reader meets, and COLLADA
-// scenes with every primitive element, animation, light, camera and texture the importer reads.
+// run-length Radiance scanlines, XML with each kind of node the reader meets, NSGML with
+// every element that builds, and COLLADA scenes with every primitive element, animation,
+// light, camera and texture the importer reads.
 #include "core/Exception.h"
 #include "core/Managed.h"
 #include "io/Stream.h"
@@ -24,6 +25,8 @@
 #include "support/TempFolder.h"
 #include "support/VorbisEncoder.h"
 #include "support/WavFile.h"
+
+#include "NsgLibrary.h"
 
 #include <minizip/zip.h>
 #include <zlib.h>
@@ -364,20 +367,8 @@ void XmlSeeds()
 // NSG: a library of each record kind, written field by field, and the bare header.
 void NsgSeeds()
 {
-    using Testing::NgmBytes;
-    NgmBytes library;
-    library.Magic("NSG200");
-    library.Word("LinearController200").Word("pos").Int(3).Int(2);
-    library.Float(0).Floats({1, 2, 3}).Float(2).Floats({3, 4, 5});
-    library.Word("CompositeController200").Word("mix").Int(2);
-    library.Int(1).Word("pos").Int(2).Int(0).Float(7);
-    library.Word("Geometry200").Word("tri");
-    library.Magic("NGM200").Int(3).Int(1).Word("POSITION").Word("float").Word("none");
-    library.Int(3).Floats({0, 0, 0, 1, 0, 0, 0, 1, 0});
-    library.Word("int32").Int(3).UInt32s({0, 1, 2});
-    library.Int(1).Word("triangles").Int(0).Int(2).Int(3).Int(0);
-    Seed("nsg", "library.nsg", library.bytes);
-    NgmBytes header;
+    Seed("nsg", "library.nsg", Fuzzing::NsgLibrary());
+    Testing::NgmBytes header;
     header.Magic("NSG200");
     Seed("nsg", "empty.nsg", header.bytes);
 }
@@ -446,6 +437,38 @@ void ColladaSeeds()
     Seed("collada", "utf16.dae", utf16);
 }
 
+// NSGML: a scene of every top-level element and every node kind that builds, over the library
+// the target keeps beside the document, and a node tree on its own.
+void NsgmlSeeds()
+{
+    auto text = [](const std::string& document) { return Bytes(document.begin(), document.end()); };
+    Seed("nsgml", "scene.nsgml",
+         text("<scene>\n"
+              "  <import desc=\"library.nsg\"/>\n"
+              "  <linear_controller id=\"spin\" components=\"4\">\n"
+              "    <key time=\"0\" value=\"0, 0, 1, 0\"/><key time=\"1\" value=\"(0, 0, 1, 180)\"/>\n"
+              "  </linear_controller>\n"
+              "  <composite_controller id=\"both\" components=\"3\">\n"
+              "    <comp value=\"pos\" comp=\"2\"/><comp value=\"0.5\"/><comp value=\"mix\" comp=\"1\"/>\n"
+              "  </composite_controller>\n"
+              "  <material id=\"m\"><diffuse value=\"1, 0.5, 0\" tex=\"t.png\"/><shininess tex=\"t.png\" comp=\"a\"/></material>\n"
+              "  <name value=\"root\">\n"
+              "    <time value=\"2\"><rotate value=\"spin\"><translate value=\"both\"><scale value=\"2\">\n"
+              "      <apply_material id=\"m\"><draw_geometry id=\"tri\"/></apply_material>\n"
+              "    </scale></translate></rotate></time>\n"
+              "    <matrix value=\"1, 0, 0, 0, 0, 1\"/><solid/><scene desc=\"library.nsg\"/>\n"
+              "    <light type=\"spot\" color=\"1, 1, 1\" falloff_angle=\"30\"/>\n"
+              "    <camera xfov=\"60\" aspect=\"1.5\" znear=\"0.1\" zfar=\"100\" up=\"0, 1, 0\"/>\n"
+              "    <shape type=\"box\" min=\"(-1, -1, -1)\" max=\"(1, 1, 1)\" bounds=\"drawable, light\"/>\n"
+              "    <shape type=\"sphere\" position=\"0, 0, 0\" radius=\"2\" bounds=\"camera\"/>\n"
+              "    <transparency value=\"0.5\"/><emission value=\"0, 1\"/><normal tex=\"t.png\"/>\n"
+              "  </name>\n"
+              "</scene>\n"));
+    Seed("nsgml", "tree.nsgml",
+         text("<name value=\"n\"><translate value=\"1, 2, 3\"><light type=\"ambient\"/></translate>"
+              "<reflectivity value=\"1\" comp=\"n\"/><specular/></name>"));
+}
+
 // Fonts: Debian's DejaVu faces (fonts-dejavu-core), the outline format demos use most.
 void FontSeeds()
 {
@@ -479,6 +502,7 @@ int main(int argc, char** argv)
         HdrSeeds();
         XmlSeeds();
         NsgSeeds();
+        NsgmlSeeds();
         FontSeeds();
         ColladaSeeds();
     } catch (const Exception& error) {

@@ -16,7 +16,7 @@ Context::Factory* Context::GetDefaultFactory()
     return &factory;
 }
 
-SDLInputContext::SDLInputContext(Window* window) : window(window)
+SDLInputContext::SDLInputContext(Window* window)
 {
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
         throw Exception(String("Unable to start SDL joysticks: ") + SDL_GetError());

@@ -28,7 +28,6 @@ public:
     Joystick* GetJoystick(int index) override;
 
 private:
-    Window* window;
     intptr_t windowHandle = 0;
     Array<Managed<SDLJoystick>> joysticks;
     SDLKeyboard* sdlKeyboard;

@@ -33,6 +33,10 @@ void Application::ReleaseCreatedMembers(bool releaseFileSystem)
     profileProxy.Set(nullptr);
     probeProxy.Set(nullptr);
     framebufferProxy.Set(nullptr);
+    // A cached object that holds handles (a scene and its textures) holds the proxy through
+    // them: freeing what only the cache holds breaks that cycle, so the proxy goes too.
+    if (resourceProxy)
+        resourceProxy->Collect();
     resourceProxy.Set(nullptr);
     stdIn.Set(nullptr);
     stdOut.Set(nullptr);

@@ -7,6 +7,7 @@
 #include "utils/loaders/JPEGLoader.h"
 #include "utils/loaders/Ngm.h"
 #include "utils/loaders/NsgLoader.h"
+#include "utils/loaders/Nsgml.h"
 #include "utils/loaders/OggLoader.h"
 #include "utils/loaders/PNGLoader.h"
 #include "utils/loaders/ProgramLoader.h"
@@ -34,7 +35,7 @@ DefaultResourceProxy::DefaultResourceProxy()
     Register(new Loaders::Ngm());                    //  2 Geometry
     // Register(new Loaders::GUILoader());           //  3 GUIWidget             (GUI toolkit: layout loader)
     Register(new Loaders::NsgLoader());              //    Scene: a library on its own, tried after markup and COLLADA
-    // Register(new Loaders::Nsgml());               //  4 Scene, SceneNode      (scene: markup)
+    Register(new Loaders::Nsgml());                  //  4 Scene, SceneNode
     Register(new Loaders::COLLADALoader());          //  5 Scene
     Register(new Loaders::JPEGLoader());             //  6 Bitmap2D
     Register(new Loaders::OggLoader());              //  7 AudioStream

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define NIMBREL_ALLOCATION_WATCH 1
@@ -83,5 +84,17 @@ private:
 #endif
     }
 };
+
+// Heap allocations per call of `work`, averaged over `calls` calls; -1 where the allocation
+// hooks are missing. Benchmarks report it beside their times.
+inline double AllocationsPerCall(int calls, const std::function<void()>& work)
+{
+    if (!AllocationWatch::Available())
+        return -1;
+    AllocationWatch watch;
+    for (int i = 0; i < calls; ++i)
+        work();
+    return double(watch.AllocationCount()) / calls;
+}
 
 }  // namespace Nimbrel::Testing

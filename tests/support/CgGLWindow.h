@@ -3,13 +3,13 @@
 // back pixel by pixel: the fixture of tests that draw through effects under Xvfb.
 
 #include "core/Managed.h"
+#include "graphics/VertexSemantics.h"
 #include "graphics/gl/CGShadingContext.h"
 #include "graphics/gl/GL2CGDeviceFactory.h"
 #include "graphics/gl/GLDevice.h"
 #include "math/Vector2t.h"
 #include "platform/Window.h"
 #include "support/SDLVideo.h"
-#include "graphics/VertexSemantics.h"
 #include "utils/Geometry.h"
 #include "utils/Mesh.h"
 #include "utils/State.h"
@@ -18,8 +18,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -40,102 +38,24 @@ struct Frame {
     }
 };
 
-inline bool Near(const Rgb& a, const Rgb& b, int tolerance)
-{
-    for (int i = 0; i < 3; ++i)
-        if (std::abs(a[i] - b[i]) > tolerance)
-            return false;
-    return true;
-}
-
-inline std::string ToText(const Rgb& c)
-{
-    std::ostringstream text;
-    text << "(" << c[0] << ", " << c[1] << ", " << c[2] << ")";
-    return text.str();
-}
+bool Near(const Rgb& a, const Rgb& b, int tolerance);
+std::string ToText(const Rgb& c);
 
 // Positions only: the object-space position through WorldViewProjection, in the state's
 // diffuse colour.
-inline const char* const FlatSource = R"(
-float4x4 WorldViewProjection;
-float3 Diffuse;
-
-float4 vsMain(float4 position : N_POSITION) : POSITION
-{
-    return mul(WorldViewProjection, position);
-}
-
-float4 psMain() : COLOR
-{
-    return float4(Diffuse, 1);
-}
-)";
+extern const char* const FlatSource;
 
 // A square from (-half, -half) to (half, half) in the z = 0 plane, as two triangles.
-inline Managed<Utils::Geometry> SquareGeometry(Graphics::Device* device, float half)
-{
-    Managed<Utils::Mesh> mesh(new Utils::Mesh());
-    Managed<Utils::Mesh::Attribute> position(new Utils::Mesh::Attribute(Graphics::SemanticPosition, 0, 3));
-    mesh->AddAttribute(position.Get());
-    mesh->SetVertexCount(4);
-    const float corners[] = {-half, -half, 0, half, -half, 0, half, half, 0, -half, half, 0};
-    for (int i = 0; i < 12; ++i)
-        position->values[i] = corners[i];
-    const int indices[] = {0, 1, 2, 0, 2, 3};
-    mesh->SetIndexCount(6);
-    for (int i = 0; i < 6; ++i)
-        mesh->SetIndex(i, indices[i]);
-    mesh->AddSubMesh(Utils::SubMesh{0, 6, 0, 3, Graphics::PrimitiveTriangles});
-    return Managed<Utils::Geometry>(mesh->CreateGeometry(device, Graphics::BufferModeStatic));
-}
+Managed<Utils::Geometry> SquareGeometry(Graphics::Device* device, float half);
 
 class CgGLWindow : public ::testing::Test {
 protected:
-    void Open(int width, int height)
-    {
-        HoldSDLVideo();
-        window.Set(Window::Create(width, height, "CgGLWindow", true));
-        device.Set(factory.CreateDevice(window.Get(), Graphics::DepthStencilFormatD24S8, 0, 0));
-        glDevice = static_cast<Graphics::GLDevice*>(device.Get());
-        ASSERT_NE(dynamic_cast<Graphics::CGShadingContext*>(glDevice->GetShadingContext()), nullptr);
-        state.Set(new Utils::State());
-        state->devices.Push(device.Get());
-        state->resolutions.Push(Math::Vector2t<int>(width, height));
-    }
+    void Open(int width, int height);
+    void TearDown() override;
 
-    void TearDown() override
-    {
-        state.Set(nullptr);
-        device.Set(nullptr);  // before its window
-    }
-
-    Managed<Graphics::Program> Link(const char* source)
-    {
-        Managed<Graphics::Shader> vertex(device->CreateShader(Graphics::ShaderTypeVertex, false, "vsMain", nullptr, source));
-        Managed<Graphics::Shader> pixel(device->CreateShader(Graphics::ShaderTypePixel, false, "psMain", nullptr, source));
-        return Managed<Graphics::Program>(device->CreateProgram(vertex.Get(), pixel.Get()));
-    }
-
-    Frame ReadFrame() const
-    {
-        Graphics::Surface* back = glDevice->GetBackBuffer();
-        Frame frame;
-        frame.width = back->GetWidth();
-        frame.height = back->GetHeight();
-        std::vector<uint8_t> rgba(size_t(frame.width) * size_t(frame.height) * 4);
-        glDevice->MakeCurrent();
-        Graphics::GLFunctions& gl = glDevice->GetGL();
-        gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
-        gl.ReadPixels(0, 0, frame.width, frame.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-        frame.rgb.resize(size_t(frame.width) * size_t(frame.height) * 3);
-        for (int y = 0; y < frame.height; ++y)  // OpenGL's rows start at the bottom
-            for (int x = 0; x < frame.width; ++x)
-                for (int c = 0; c < 3; ++c)
-                    frame.rgb[(size_t(y) * frame.width + x) * 3 + c] =
-                        rgba[(size_t(frame.height - 1 - y) * frame.width + x) * 4 + c];
-        return frame;
-    }
+    // Compiles the "vsMain" and "psMain" entry points of `source` and links them.
+    Managed<Graphics::Program> Link(const char* source);
+    Frame ReadFrame() const;
 
     Graphics::GL2CGDeviceFactory factory;
     Managed<Window> window;

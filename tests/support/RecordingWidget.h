@@ -1,6 +1,7 @@
 #pragma once
 // A widget that records the key and mouse events it is handed, for tests of what reaches the
-// input listener.
+// input listener. It records instead of dispatching, has no painter and usually lives on the
+// stack (so it takes itself out of the widget list when it goes, and is never closed).
 
 #include "utils/gui/Widget.h"
 
@@ -16,6 +17,8 @@ public:
     };
     std::vector<Input::KeyEvent> keys;
     std::vector<MouseCall> mice;
+
+    RecordingWidget() : Widget(nullptr) {}
 
     void HandleMouse(const Math::Vector2t<int>& position, const Input::MouseEvent& event) override
     {

@@ -494,6 +494,7 @@ TEST_F(ApplicationTest, TeardownReleasesWhatStartCreated)
     Input().AddJoystick(4, 4);
     Start();
     RecordingWidget listener;
+    const int listenerReferences = listener.GetRefCount();  // its own and the widget list's
     app->SetInputListener(&listener);
     EXPECT_EQ(input.context->GetRefCount(), 2);  // the factory's and the Application's
     Managed<Sound::Device> sound(app->GetSoundDevice());
@@ -502,9 +503,33 @@ TEST_F(ApplicationTest, TeardownReleasesWhatStartCreated)
     app.Set(nullptr);
     EXPECT_EQ(input.context->GetRefCount(), 1);
     EXPECT_EQ(sound->GetRefCount(), 1);
-    EXPECT_EQ(listener.GetRefCount(), 1);  // a borrowed listener is not released
+    EXPECT_EQ(listener.GetRefCount(), listenerReferences);  // a borrowed listener is not released
     EXPECT_THROW(ProbeProxy::GetGlobal(), Exception);
     EXPECT_THROW(ProfileProxy::GetGlobal(), Exception);
+}
+
+TEST_F(ApplicationTest, TeardownFreesCachedObjectsThatHoldTheProxy)
+{
+    // As a cached scene holds its textures' handles, and every handle the proxy.
+    struct HoldsTheProxy : Object {
+        Managed<Utils::ResourceProxy> proxy;
+        bool* freed = nullptr;
+        ~HoldsTheProxy() override { *freed = true; }
+    };
+    Start();
+    bool freed = false;
+    Utils::ResourceProxy* proxy = app->GetResourceProxy();
+    Managed<HoldsTheProxy> holder(new HoldsTheProxy());
+    holder->freed = &freed;
+    proxy->AddRef();
+    holder->proxy.Set(proxy);
+    proxy->Add(Utils::ResourceType::Unknown, holder.Get());
+    holder.Set(nullptr);
+    Managed<Sound::Device> sound(app->GetSoundDevice());
+    sound->AddRef();
+    app.Set(nullptr);
+    EXPECT_TRUE(freed);
+    EXPECT_EQ(sound->GetRefCount(), 1);  // the proxy went, and its reference with it
 }
 
 }  // namespace application_test

@@ -7,21 +7,7 @@ file(MAKE_DIRECTORY "${WORK}")
 file(WRITE "${WORK}/sky.hdr" "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 2 +X 3\nABC@DEF@GHI@JKL@MNO@PQR@")
 file(WRITE "${WORK}/notes.txt" "not an image\n")
 
-function(run expected_result)
-    execute_process(COMMAND "${TOOL}" ${ARGN} WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE result
-                    OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    if(NOT result EQUAL expected_result)
-        message(FATAL_ERROR "imgdump ${ARGN} returned ${result}, not ${expected_result}:\n${out}${err}")
-    endif()
-    set(out "${out}" PARENT_SCOPE)
-    set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect actual expected)
-    if(NOT actual STREQUAL expected)
-        message(FATAL_ERROR "expected:\n${expected}\ngot:\n${actual}")
-    endif()
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/../ToolCheck.cmake")
 
 set(sky "3 2\n414243404445464047484940\n4a4b4c404d4e4f4050515240\n")
 run(0 sky.hdr)

@@ -21,21 +21,7 @@ o back
 f 1/1/2 3/3/2 2/2/2
 ]])
 
-function(run expected_result)
-    execute_process(COMMAND "${TOOL}" ${ARGN} WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE result
-                    OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    if(NOT result EQUAL expected_result)
-        message(FATAL_ERROR "ngmtool ${ARGN} returned ${result}, not ${expected_result}:\n${out}${err}")
-    endif()
-    set(out "${out}" PARENT_SCOPE)
-    set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect actual expected)
-    if(NOT actual STREQUAL expected)
-        message(FATAL_ERROR "expected:\n${expected}\ngot:\n${actual}")
-    endif()
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/../ToolCheck.cmake")
 
 run(0 obj card.obj card.ngm)
 expect("${out}" "card.ngm: 7 vertices, 3 triangles in 2 submeshes\n")

@@ -66,6 +66,7 @@ GraphicsDeviceBlitter::GraphicsDeviceBlitter(Graphics::Device* device, int capac
     indexBuffer.Set(device->CreateIndexBuffer(Graphics::BufferModeVolatile,
                                               capacity * IndicesPerQuad * int(sizeof(uint32_t)), sizeof(uint32_t)));
     pool.resize(static_cast<size_t>(capacity));
+    vertices.resize(static_cast<size_t>(capacity) * VerticesPerQuad, Vertex{});
 
     Managed<Bitmap2D> white(new Bitmap2D(1, 1, Graphics::PixelFormatR8G8B8A8));
     std::memset(white->GetData(), 0xff, 4);
@@ -207,11 +208,6 @@ GraphicsDeviceBlitter::Quads* GraphicsDeviceBlitter::CreateQuads(int count, cons
         firstFree = index + 1;
     }
     usedQuads += count;
-    if (count > 0) {
-        const size_t needed = static_cast<size_t>(group->quads.back() + 1) * VerticesPerQuad;
-        if (vertices.size() < needed)
-            vertices.resize(needed, Vertex{});
-    }
     SetQuads(group.Get(), 0, count, quads);
     return group.Detach();
 }
@@ -424,8 +420,12 @@ void GraphicsDeviceBlitter::UpdateTexCoords()
     allTexCoordsDirty = false;
 }
 
+// SetData at offset 0 specifies the whole store again, at the size given: a range that starts
+// at the first quad is therefore widened to the whole buffer, which keeps its capacity.
 void GraphicsDeviceBlitter::UploadVertices()
 {
+    if (dirtyLow == 0)
+        dirtyHigh = capacity;
     const int offset = dirtyLow * VerticesPerQuad * int(sizeof(Vertex));
     const int bytes = (dirtyHigh - dirtyLow) * VerticesPerQuad * int(sizeof(Vertex));
     vertexBuffer->SetData(&vertices[static_cast<size_t>(dirtyLow) * VerticesPerQuad], offset, bytes);

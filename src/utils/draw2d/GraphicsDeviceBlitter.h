@@ -137,7 +137,7 @@ private:
     std::vector<PoolQuad> pool;
     int usedQuads = 0;
     int firstFree = 0;  // no pool quad below it is free
-    std::vector<Vertex> vertices;
+    std::vector<Vertex> vertices;  // the whole pool's, as the buffer holds them
     std::vector<uint32_t> indices;
     int dirtyLow = 0;   // the vertex range the next upload covers, in quads
     int dirtyHigh = 0;

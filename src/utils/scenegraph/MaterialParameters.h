@@ -31,6 +31,8 @@ public:
 
     Controller* GetController() const { return controller.Get(); }
     const TextureResource& GetTexture() const { return texture; }
+    // Markup gives a parameter a controller and a texture together.
+    void SetTexture(const TextureResource& value) { texture = value; }
 
 protected:
     MaterialParameter(Controller* controller, const TextureResource& texture);
@@ -54,6 +56,7 @@ public:
     void Apply(State& state) override;
     void Unapply(State& state) override;
     TextureComponent GetComponent() const { return component; }
+    void SetComponent(TextureComponent value) { component = value; }
 
 protected:
     // With the component none.

@@ -182,6 +182,23 @@ TEST_F(Draw2DGLTest, AClippedGlyphIsCutNotSqueezed)
             ASSERT_TRUE(Testing::Near(frame.At(x, y), Panel, 1)) << "(" << x << ", " << y << ") past the clip";
 }
 
+// The first frame uploads the quads from the first one on; quads made afterwards from glyphs
+// already in the atlas lie beyond that upload and must still fit the vertex buffer.
+TEST_F(Draw2DGLTest, QuadsMadeAfterTheFirstFrameAreDrawnToo)
+{
+    Managed<Draw2D::Blitter::Quads> panel = PanelQuad();
+    Managed<Typography::Text> first(new Typography::Text(blitter.Get(), face.Get(), 0xffffffff, "HH", 24, 30, 0, 0,
+                                                         Width, Height, Draw2D::Blitter::PinAllGlyphs));
+    DrawOverlay({first.Get()}, panel.Get());
+    Managed<Typography::Text> later(new Typography::Text(blitter.Get(), face.Get(), 0xffffffff, "HH", 160, 30, 0, 0,
+                                                         Width, Height, Draw2D::Blitter::PinAllGlyphs));
+    const Frame frame = DrawOverlay({first.Get(), later.Get()}, panel.Get());
+    int wrong = 0;
+    for (const Expected& p : GlyphPixels("HH", 160, 30, Width))
+        wrong += !Testing::Near(frame.At(p.x, p.y), p.colour, 12);
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST_F(Draw2DGLTest, ThePainterDrawsATextureWithItsFirstRowAtTheTop)
 {
     Managed<Graphics::Texture2D> texture(device->CreateTexture2D(2, 2, Graphics::PixelFormatR8G8B8A8, false));

@@ -10,12 +10,10 @@
 #include "graphics/StateDescriptors.h"
 #include "graphics/StateObjects.h"
 #include "graphics/Texture.h"
-#include "graphics/gl/GL2CGDeviceFactory.h"
 #include "graphics/gl/GLDevice.h"
 #include "io/NativeFileSystem.h"
-#include "platform/Window.h"
+#include "support/CgGLWindow.h"
 #include "support/ImageFixtures.h"
-#include "support/SDLVideo.h"
 #include "support/TempFolder.h"
 #include "utils/DefaultResourceProxy.h"
 #include "utils/Resource.h"
@@ -37,18 +35,15 @@ using namespace Nimbrel::Graphics;
 using Utils::Resource;
 using Utils::ResourceType;
 
-using Rgb = std::array<int, 3>;
+using Testing::Rgb;
 
-class GraphicsLoadersGLTest : public ::testing::Test {
+class GraphicsLoadersGLTest : public Testing::CgGLWindow {
 protected:
     static constexpr int Size = 64;
 
     void SetUp() override
     {
-        Testing::HoldSDLVideo();
-        window = Managed<Window>(Window::Create(Size, Size, "GraphicsLoadersGLTest", true));
-        device = Managed<Device>(factory.CreateDevice(window.Get(), DepthStencilFormatD24S8, 0, 0));
-        glDevice = static_cast<GLDevice*>(device.Get());
+        Open(Size, Size);
         depthOff = Managed<DepthStencilState>(device->CreateDepthStencilState(DepthStencilStateDescriptor()));
         noCulling = Managed<RasterizerState>(device->CreateRasterizerState(RasterizerStateDescriptor()));
         SamplerStateDescriptor nearest;
@@ -66,7 +61,7 @@ protected:
     void TearDown() override
     {
         proxy = Managed<Utils::ResourceProxy>();
-        device = Managed<Device>();  // before its window
+        CgGLWindow::TearDown();
     }
 
     // A PNG of 2 by 2 pixels, rows top first.
@@ -108,10 +103,6 @@ protected:
     }
 
     Testing::TempFolder temp;
-    GL2CGDeviceFactory factory;
-    Managed<Window> window;
-    Managed<Device> device;
-    GLDevice* glDevice = nullptr;
     Managed<DepthStencilState> depthOff;
     Managed<RasterizerState> noCulling;
     Managed<SamplerState> point;
