@@ -15,8 +15,8 @@ TEST_F(NsgmlTest, ServiceAnswersForScenesAndNodeTreesInItsPlaceBeforeTheLibraryL
     EXPECT_EQ(types[1], ResourceType::SceneNode);
     EXPECT_EQ(service->Load(ResourceType::Geometry, Fresh("<translate/>"), proxy.Get()), nullptr);
 
-    // Through the default proxy: markup is tried before the NSG library loader, which still
-    // answers for its own files.
+    // Through the default proxy: markup is tried after the COLLADA importer and before the NSG
+    // library loader, which still answers for its own files.
     File("a.nsgml", "<s><translate value=\"1, 2, 3\"/></s>");
     Managed<Scene> scene(static_cast<Scene*>(proxy->Get(ResourceType::Scene, "a.nsgml")));
     EXPECT_EQ(scene->GetRoot()->GetType(), NodeTypeTranslate);
@@ -25,6 +25,7 @@ TEST_F(NsgmlTest, ServiceAnswersForScenesAndNodeTreesInItsPlaceBeforeTheLibraryL
     File("bad.nsgml", "<s><sky/></s>");
     EXPECT_THAT(ProxyFailure("bad.nsgml"),
                 testing::StartsWith("Descriptor 'bad.nsgml' could not be converted to an object: \n"
+                                    "COLLADALoader: Not a COLLADA document\n"
                                     "Nsgml: Unable to load 'sky' node: \nUnsupported node type\n"
                                     "Nimbrel Scene Library (Nsg) Loader: "));
 }
