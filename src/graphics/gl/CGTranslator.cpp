@@ -1,12 +1,15 @@
 // CGTranslator: the route of one translation and the compiler process it runs in. The steps
-// live beside it: the prelude (CGPrelude), glslang's compile (CGSpirvCompiler), SPIRV-Cross's
-// renaming and reflection (CGCrossCompiler), the messages to and from the compiler process
-// (CGWireFormat) and the semantic tables (CGSemantics).
+// live beside it: the source rewrites for Cg that HLSL reads otherwise (CGSourceRewrites), the
+// prelude (CGPrelude), glslang's compile (CGSpirvCompiler), SPIRV-Cross's renaming and
+// reflection (CGCrossCompiler) with the library functions GLSL 1.20 lacks (CGLegacyLibrary),
+// the messages to and from the compiler process (CGWireFormat) and the semantic tables
+// (CGSemantics).
 #include "graphics/gl/CGTranslator.h"
 
 #include "core/Managed.h"
 #include "graphics/gl/CGCrossCompiler.h"
 #include "graphics/gl/CGPrelude.h"
+#include "graphics/gl/CGSourceRewrites.h"
 #include "graphics/gl/CGSpirvCompiler.h"
 #include "graphics/gl/CGWireFormat.h"
 #include "platform/ChildProcess.h"
@@ -22,7 +25,8 @@ CGTranslator::Result TranslateOnce(const CGTranslator::Request& request, bool bo
 {
     CGTranslator::Result result;
     CGSpirvCompiler::Output compiled;
-    if (!CGSpirvCompiler::Compile(request, CGPrelude::Text(request.definitions, boolsAsInts), compiled, result.listing))
+    std::string prelude = CGPrelude::Text(request.definitions, boolsAsInts) + CGPrelude::GlslSpellings(request.source);
+    if (!CGSpirvCompiler::Compile(request, prelude, compiled, result.listing))
         return result;
     try {
         CGCrossCompiler::Translate(std::move(compiled.spirv), request.stage, compiled.defaults, result);
@@ -34,7 +38,7 @@ CGTranslator::Result TranslateOnce(const CGTranslator::Request& request, bool bo
 }
 
 // A source whose bool uniforms need unsigned integers is tried again with bools as ints.
-CGTranslator::Result TranslateInThisProcess(const CGTranslator::Request& request)
+CGTranslator::Result TranslateWithBoolFallback(const CGTranslator::Request& request)
 {
     CGTranslator::Result result = TranslateOnce(request, false);
     if (!result.succeeded && result.listing.find("Unsigned integers are not supported") != std::string::npos) {
@@ -43,6 +47,33 @@ CGTranslator::Result TranslateInThisProcess(const CGTranslator::Request& request
             return retry;
     }
     return result;
+}
+
+// The source rewritten into what glslang reads; a source that fails is tried once more
+// without the functions its entry point does not reach, whose errors Cg would not have seen.
+// The first attempt's listing is the one reported when both fail.
+CGTranslator::Result TranslateInThisProcess(const CGTranslator::Request& request)
+{
+    CGTranslator::Request rewritten = request;
+    try {
+        std::string source = CGSourceRewrites::LenientDirectives(request.source);
+        source = CGSourceRewrites::HoistEntrySamplers(source, request.entryPoint);
+        source = CGSourceRewrites::PrivateCopiesOfWrittenGlobals(source);
+        rewritten.source = CGSourceRewrites::CLikeInitialisers(source);
+    } catch (const std::exception& error) {
+        CGTranslator::Result refused;
+        refused.listing = std::string("ERROR: ") + error.what() + "\n";
+        return refused;
+    }
+    CGTranslator::Result result = TranslateWithBoolFallback(rewritten);
+    if (result.succeeded)
+        return result;
+    CGTranslator::Request reachable = rewritten;
+    reachable.source = CGSourceRewrites::UnreachableFunctionsRemoved(rewritten.source, request.entryPoint);
+    if (reachable.source == rewritten.source)
+        return result;
+    CGTranslator::Result retry = TranslateWithBoolFallback(reachable);
+    return retry.succeeded ? retry : result;
 }
 
 // Runs in the compiler process, never in the engine's.

@@ -286,11 +286,24 @@ TEST(CGTranslatorTest, FailuresComeBackAsListings)
         {"an empty entry point", "float4 main(float2 uv : TEXCOORD0) : COLOR { return uv.xyxy; }", "",
          "entry point \"\" not found"},
         {"an empty source", "", "main", "entry point \"main\" not found"},
+        {"a sampler in a struct parameter that also holds varyings",
+         "struct Mixed { float2 uv : TEXCOORD0; sampler2D map; };\n"
+         "float4 main(Mixed IN) : COLOR { return tex2D(IN.map, IN.uv); }\n",
+         "main", "ERROR: line 2: the parameter \"IN\" of type Mixed holds both varyings and samplers"},
+        {"an error after the entry point's samplers were moved out: its line is kept",
+         "struct Lut { sampler2D tex; float2 size; };\n"
+         "float4 main(uniform Lut lut,\n"
+         "            in sampler2D s : TEXUNIT0) : COLOR\n"
+         "{\n"
+         "    return tex2D(lut.tex, lut.size) + tex2D(s, lut.size) + undefinedThing;\n"
+         "}\n",
+         "main", "0:5: 'undefinedThing'"},
         {"a vertex input semantic with no attribute", "float4 main(float4 p : WHATEVER) : POSITION { return p; }",
          "main", "\"WHATEVER\", which names no vertex attribute"},
-        // This glslang version dies with a segmentation fault on it.
-        {"an entry parameter whose struct holds a sampler",
-         "struct Material { sampler2D map; float4 tint; };\n"
+        // This glslang version dies with a segmentation fault on it: the sampler, hidden behind
+        // a macro, keeps the parameter from being moved out of the entry point.
+        {"an entry parameter whose struct holds a sampler under another name",
+         "#define MAP sampler2D\nstruct Material { MAP map; float4 tint; };\n"
          "float4 main(float2 uv : TEXCOORD0, uniform Material m) : COLOR { return tex2D(m.map, uv) * m.tint; }\n",
          "main", "the compiler crashed (signal 11"},
     };
