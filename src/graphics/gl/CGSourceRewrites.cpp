@@ -391,6 +391,72 @@ std::string CGSourceRewrites::HoistEntrySamplers(const std::string& source, cons
     return edits.Empty() ? source : edits.Apply(source);
 }
 
+std::string CGSourceRewrites::GlStateMatrices(const std::string& source, std::string& declarations)
+{
+    using namespace CGSourceRewritesDetail;
+    Tokens tokens(source);
+    static const std::map<std::string, std::string> matrices = {
+        {"mvp", "WorldViewProjection"}, {"modelview", "WorldView"}, {"projection", "Projection"}};
+    CGSourceEdits edits;
+    std::set<std::string> used;
+    for (size_t i = 0; i < tokens.Count(); ++i) {
+        if (tokens[i].text != "glstate" || (i > 0 && tokens[i - 1].text == "."))
+            continue;
+        int line = tokens[i].line;
+        // glstate . matrix . [inverse|transpose|invtrans .] NAME [ [0] ]
+        auto word = [&](size_t at) { return at < tokens.Count() ? tokens[at].text : std::string(); };
+        std::string written = "glstate";
+        size_t at = i + 1;
+        while (word(at) == "." && at + 1 < tokens.Count() && tokens[at + 1].identifier) {
+            written += "." + word(at + 1);
+            at += 2;
+        }
+        std::string form;
+        std::string name;
+        size_t dot = written.find('.', 8);
+        std::string member =
+            written.size() <= 8 ? std::string() : written.substr(8, dot == std::string::npos ? std::string::npos : dot - 8);
+        std::string rest = dot == std::string::npos ? std::string() : written.substr(dot + 1);
+        size_t split = rest.find('.');
+        if (split != std::string::npos) {
+            form = rest.substr(0, split);
+            name = rest.substr(split + 1);
+        } else {
+            name = rest;
+        }
+        auto matrix = matrices.find(name);
+        bool known = member == "matrix" && matrix != matrices.end() &&
+                     (form.empty() || form == "inverse" || form == "transpose" || form == "invtrans");
+        size_t end = at;  // one past the last token of the reference
+        // modelview is an array of which the engine has the first; brackets after the
+        // others index the matrix's rows.
+        if (known && name == "modelview") {
+            known = word(at) == "[" && tokens.Closing(at) == at + 2 && word(at + 1) == "0";
+            written += word(at) == "[" ? "[" + word(at + 1) + "]" : std::string();
+            end = known ? at + 3 : at;
+        }
+        if (!known)
+            throw std::runtime_error("line " + std::to_string(line) + ": " + written +
+                                     " is not supported; glstate.matrix.mvp, .modelview[0] and .projection are, also"
+                                     " under .inverse, .transpose and .invtrans");
+        std::string uniform = matrix->second + (form == "inverse" || form == "invtrans" ? "Inverse" : "");
+        used.insert(uniform);
+        std::string replacement = form == "transpose" || form == "invtrans" ? "transpose(" + uniform + ")" : uniform;
+        size_t from = tokens[i].offset;
+        size_t to = tokens[end - 1].offset + tokens[end - 1].text.size();
+        edits.Replace(from, to - from, replacement);
+        i = end - 1;
+    }
+    for (const std::string& uniform : used) {
+        bool declared = false;
+        for (size_t i = 1; i < tokens.Count() && !declared; ++i)
+            declared = tokens[i].depth == 0 && tokens[i].text == uniform && tokens[i - 1].identifier;
+        if (!declared)
+            declarations += "uniform float4x4 " + uniform + ";\n";
+    }
+    return edits.Empty() ? source : edits.Apply(source);
+}
+
 std::string CGSourceRewrites::UnreachableFunctionsRemoved(const std::string& source, const std::string& entryPoint)
 {
     using namespace CGSourceRewritesDetail;

@@ -16,6 +16,11 @@
 // - CLikeInitialisers: brace-elided arrays of vectors ("float3 k[2] = {1,0,0, 0,1,0};") get
 //   their braces, and array constructors ("float[](a, b)", "float[2](a, b)") become brace
 //   lists.
+// - GlStateMatrices: the OpenGL state matrices Cg code for OpenGL reads (glstate.matrix.mvp,
+//   .modelview[0], .projection, each also under .inverse, .transpose and .invtrans) become the
+//   engine's automatic parameters of the same meaning (WorldViewProjection, WorldView,
+//   Projection and their Inverse forms), declared in the text it hands back unless the source
+//   declares them itself. Other glstate members are refused.
 // - UnreachableFunctionsRemoved: the source without the functions that the entry point does
 //   not reach, for a second attempt after a failed compile (Cg checks only what it compiles).
 //
@@ -31,6 +36,7 @@ public:
     static std::string HoistEntrySamplers(const std::string& source, const std::string& entryPoint);
     static std::string PrivateCopiesOfWrittenGlobals(const std::string& source);
     static std::string CLikeInitialisers(const std::string& source);
+    static std::string GlStateMatrices(const std::string& source, std::string& declarations);
     static std::string UnreachableFunctionsRemoved(const std::string& source, const std::string& entryPoint);
 };
 

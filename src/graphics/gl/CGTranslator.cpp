@@ -21,11 +21,14 @@ namespace Nimbrel::Graphics {
 
 namespace CGTranslatorDetail {
 
-CGTranslator::Result TranslateOnce(const CGTranslator::Request& request, bool boolsAsInts)
+// declarations go after the prelude, before the source.
+CGTranslator::Result TranslateOnce(const CGTranslator::Request& request, const std::string& declarations,
+                                   bool boolsAsInts)
 {
     CGTranslator::Result result;
     CGSpirvCompiler::Output compiled;
-    std::string prelude = CGPrelude::Text(request.definitions, boolsAsInts) + CGPrelude::GlslSpellings(request.source);
+    std::string prelude =
+        CGPrelude::Text(request.definitions, boolsAsInts) + CGPrelude::GlslSpellings(request.source) + declarations;
     if (!CGSpirvCompiler::Compile(request, prelude, compiled, result.listing))
         return result;
     try {
@@ -38,11 +41,11 @@ CGTranslator::Result TranslateOnce(const CGTranslator::Request& request, bool bo
 }
 
 // A source whose bool uniforms need unsigned integers is tried again with bools as ints.
-CGTranslator::Result TranslateWithBoolFallback(const CGTranslator::Request& request)
+CGTranslator::Result TranslateWithBoolFallback(const CGTranslator::Request& request, const std::string& declarations)
 {
-    CGTranslator::Result result = TranslateOnce(request, false);
+    CGTranslator::Result result = TranslateOnce(request, declarations, false);
     if (!result.succeeded && result.listing.find("Unsigned integers are not supported") != std::string::npos) {
-        CGTranslator::Result retry = TranslateOnce(request, true);
+        CGTranslator::Result retry = TranslateOnce(request, declarations, true);
         if (retry.succeeded)
             return retry;
     }
@@ -55,24 +58,26 @@ CGTranslator::Result TranslateWithBoolFallback(const CGTranslator::Request& requ
 CGTranslator::Result TranslateInThisProcess(const CGTranslator::Request& request)
 {
     CGTranslator::Request rewritten = request;
+    std::string declarations;
     try {
         std::string source = CGSourceRewrites::LenientDirectives(request.source);
         source = CGSourceRewrites::HoistEntrySamplers(source, request.entryPoint);
         source = CGSourceRewrites::PrivateCopiesOfWrittenGlobals(source);
+        source = CGSourceRewrites::GlStateMatrices(source, declarations);
         rewritten.source = CGSourceRewrites::CLikeInitialisers(source);
     } catch (const std::exception& error) {
         CGTranslator::Result refused;
         refused.listing = std::string("ERROR: ") + error.what() + "\n";
         return refused;
     }
-    CGTranslator::Result result = TranslateWithBoolFallback(rewritten);
+    CGTranslator::Result result = TranslateWithBoolFallback(rewritten, declarations);
     if (result.succeeded)
         return result;
     CGTranslator::Request reachable = rewritten;
     reachable.source = CGSourceRewrites::UnreachableFunctionsRemoved(rewritten.source, request.entryPoint);
     if (reachable.source == rewritten.source)
         return result;
-    CGTranslator::Result retry = TranslateWithBoolFallback(reachable);
+    CGTranslator::Result retry = TranslateWithBoolFallback(reachable, declarations);
     return retry.succeeded ? retry : result;
 }
 

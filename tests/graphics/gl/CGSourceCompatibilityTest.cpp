@@ -296,4 +296,40 @@ float4 psMain(float4 c : COLOR0) : COLOR { return c; }
     ExpectColor(Pixel(16, 40), {0, 0, 128, 64}, 1, "column-major matrices");
 }
 
+TEST_F(CGSourceCompatibilityTest, OpenGLStateMatricesAreTheAutomaticParameters)
+{
+    Managed<Program> program = Link(R"(
+void vsMain(float4 p : N_POSITION, out float4 o : POSITION, out float4 c : COLOR0)
+{
+    o = mul(glstate.matrix.mvp, p);
+    // Row 0, column 1 of the transposed modelview is its row 1, column 0.
+    c = float4(mul(glstate.matrix.transpose.modelview[0], float4(0, 1, 0, 0)).x,
+               glstate.matrix.inverse.projection[1].y, 0, 1);
+}
+float4 psMain(float4 c : COLOR0) : COLOR { return c; }
+)");
+    for (const char* name : {"WorldViewProjection", "WorldView", "ProjectionInverse"})
+        EXPECT_EQ(program->GetParameter(name)->GetParameterType(), ParameterTypeFloat4x4) << name;
+    const float moved[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0.5f, 0.25f, 0, 1};
+    const float sheared[16] = {1, 0.25f, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // row 1, column 0
+    const float halved[16] = {1, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    program->GetParameter("WorldViewProjection")->SetMatrix4(1, moved);
+    program->GetParameter("WorldView")->SetMatrix4(1, sheared);
+    program->GetParameter("ProjectionInverse")->SetMatrix4(1, halved);
+    Clear();
+    DrawQuad(program.Get(), -0.1f, -0.1f, 0.1f, 0.1f);
+    ExpectColor(Pixel(48, 40), {64, 128, 0, 255}, 1, "moved by the mvp matrix");
+    ExpectColor(Pixel(32, 32), {0, 0, 0, 0}, 0, "where the quad was");
+
+    std::string refusal;
+    try {
+        Compile(ShaderTypeVertex, "vsMain",
+                "void vsMain(float4 p : N_POSITION, out float4 o : POSITION)\n"
+                "{ o = mul(glstate.matrix.texture[0], p); }\n");
+    } catch (const Exception& error) {
+        refusal = error.GetMessage().CStr();
+    }
+    EXPECT_NE(refusal.find("line 2: glstate.matrix.texture is not supported"), std::string::npos) << refusal;
+}
+
 }  // namespace cg_source_compatibility_test
