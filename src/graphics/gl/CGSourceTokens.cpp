@@ -103,20 +103,27 @@ CGSourceTokens::CGSourceTokens(const std::string& source)
             ++depth;
         tokens.push_back(std::move(token));
     }
+    // Each bracket's partner, found once so that asking is cheap however often it is asked.
+    closing.assign(tokens.size(), tokens.size());
+    std::vector<size_t> open[3];
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const std::string& text = tokens[i].text;
+        if (text.size() != 1)
+            continue;
+        for (int kind = 0; kind < 3; ++kind) {
+            if (text[0] == "([{"[kind]) {
+                open[kind].push_back(i);
+            } else if (text[0] == ")]}"[kind] && !open[kind].empty()) {
+                closing[open[kind].back()] = i;
+                open[kind].pop_back();
+            }
+        }
+    }
 }
 
 size_t CGSourceTokens::Closing(size_t index) const
 {
-    const std::string& open = tokens[index].text;
-    std::string close = open == "(" ? ")" : open == "{" ? "}" : "]";
-    int level = 0;
-    for (size_t i = index; i < tokens.size(); ++i) {
-        if (tokens[i].text == open)
-            ++level;
-        else if (tokens[i].text == close && --level == 0)
-            return i;
-    }
-    return tokens.size();
+    return index < closing.size() ? closing[index] : tokens.size();
 }
 
 void CGSourceEdits::Replace(size_t offset, size_t length, std::string text)

@@ -30,6 +30,7 @@ public:
 
 private:
     std::vector<Token> tokens;
+    std::vector<size_t> closing;  // by token, the index of the bracket closing it
 };
 
 // Edits of a text by offset, applied at once, last first, so that earlier offsets hold.
