@@ -241,7 +241,8 @@ void CGParameter::SetInitialValue(Stage stage, const std::vector<float>& values)
     int matrix = handle.type >= ParameterTypeFloat2x2 && handle.type <= ParameterTypeFloat4x4
                      ? handle.type - ParameterTypeFloat2x2 + 2
                      : 0;
-    int perElement = matrix ? matrix * matrix : components;
+    bool nonSquare = handle.rows > 0 && handle.rows != handle.columns;
+    int perElement = nonSquare ? handle.rows * handle.columns : matrix ? matrix * matrix : components;
     if (!handle.present || handle.location < 0 || perElement == 0 || values.empty())
         return;
     int elements = std::max(handle.arraySize, 1);
@@ -253,6 +254,10 @@ void CGParameter::SetInitialValue(Stage stage, const std::vector<float>& values)
         data = values;
     else
         return;
+    if (nonSquare) {
+        SetRowMajor(handle, elements, data.data());
+        return;
+    }
     if (matrix) {
         // Written row by row; uploaded column by column.
         std::vector<float> rows = data;

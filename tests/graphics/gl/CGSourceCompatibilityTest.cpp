@@ -263,10 +263,11 @@ float4 psMain() : COLOR { brighten(); return tint * gain + tex2D(map, float2(0.5
     ExpectColor(DrawAndRead(program.Get()), {128, 128, 64, 128}, 1, "value set");
 }
 
-TEST_F(CGSourceCompatibilityTest, NonSquareMatrixArraysTakeRowsAndColumnMajorMatrices)
+TEST_F(CGSourceCompatibilityTest, NonSquareMatrixArraysTakeDeclaredValuesRowsAndColumnMajorMatrices)
 {
     Managed<Program> program = Link(R"(
-float3x4 bones[2];
+float3x4 bones[2] = { 1, 0, 0, 0,  0, 1, 0, 0,  0, 0, 1, 0,
+                      1, 0, 0, -0.5, 0, 1, 0, -0.25, 0, 0, 1, 0 };
 void vsMain(float4 p : N_POSITION, out float4 o : POSITION, out float4 c : COLOR0)
 {
     o = float4(mul(bones[1], p), 1);
@@ -278,6 +279,10 @@ float4 psMain(float4 c : COLOR0) : COLOR { return c; }
     ASSERT_NE(bones, nullptr);
     EXPECT_EQ(bones->GetTypeName(), "float3x4");
     EXPECT_EQ(bones->GetArraySize(), 2);
+    // The declared bone 1 moves the quad to the lower left; its third row reads blue.
+    Clear();
+    DrawQuad(program.Get(), -0.1f, -0.1f, 0.1f, 0.1f);
+    ExpectColor(Pixel(16, 24), {0, 0, 255, 0}, 1, "declared rows");
     // Bone 1 moves x by 0.5 and y by 0.25; its third row also reads as a colour.
     const float rows[24] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0,  // bone 0
                             1, 0, 0, 0.5f, 0, 1, 0, 0.25f, 0, 0, 0.5f, 0.25f};
