@@ -7,6 +7,7 @@
 #include "graphics/Shader.h"
 #include "graphics/gl/CGPrelude.h"
 #include "graphics/gl/CGSourceRewrites.h"
+#include "graphics/gl/CGUniformRewrites.h"
 
 #include <stdexcept>
 #include <string>
@@ -22,10 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string source(reinterpret_cast<const char*>(data), size);
     try {
         std::string text = CGSourceRewrites::LenientDirectives(source);
-        text = CGSourceRewrites::HoistEntrySamplers(text, "psMain");
-        text = CGSourceRewrites::PrivateCopiesOfWrittenGlobals(text);
+        text = CGUniformRewrites::HoistEntrySamplers(text, "psMain");
+        text = CGUniformRewrites::PrivateCopiesOfWrittenGlobals(text);
         std::string declarations;
-        text = CGSourceRewrites::GlStateMatrices(text, declarations);
+        text = CGUniformRewrites::GlStateMatrices(text, declarations);
         text = CGSourceRewrites::CLikeInitialisers(text);
         CGSourceRewrites::UnreachableFunctionsRemoved(text, "psMain");
         CGPrelude::GlslSpellings(text);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
 
 namespace Nimbrel::Graphics {
 
@@ -10,6 +11,18 @@ namespace CGSourceTokensDetail {
 bool IsWordCharacter(char c)
 {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+// The first token of the top-level declaration that holds the token at index.
+size_t DeclarationStart(const CGSourceTokens& tokens, size_t index)
+{
+    while (index > 0) {
+        const CGSourceTokens::Token& before = tokens[index - 1];
+        if (before.depth == 0 && (before.text == ";" || before.text == "}" || before.text == "{"))
+            break;
+        --index;
+    }
+    return index;
 }
 
 }  // namespace CGSourceTokensDetail
@@ -140,6 +153,41 @@ std::string CGSourceEdits::Apply(const std::string& source) const
         if (edit.offset <= text.size())
             text.replace(edit.offset, std::min(edit.length, text.size() - edit.offset), edit.text);
     return text;
+}
+
+bool CGIsSamplerType(const std::string& word)
+{
+    static const std::set<std::string> samplers = {"sampler",     "sampler1D",   "sampler2D",   "sampler3D",
+                                                   "samplerCUBE", "samplerRECT", "sampler1DARRAY",
+                                                   "sampler2DARRAY"};
+    return samplers.count(word) > 0;
+}
+
+std::vector<CGSourceFunction> CGSourceFunctions(const CGSourceTokens& tokens)
+{
+    std::vector<CGSourceFunction> functions;
+    for (size_t i = 0; i + 1 < tokens.Count(); ++i) {
+        if (!tokens[i].identifier || tokens[i].depth != 0 || tokens[i + 1].text != "(")
+            continue;
+        size_t close = tokens.Closing(i + 1);
+        // After the list: an optional ": SEMANTIC", then the body.
+        size_t next = close + 1;
+        while (next < tokens.Count() && tokens[next].text != "{" && tokens[next].text != ";" &&
+               tokens[next].text != "(" && tokens[next].text != "=")
+            ++next;
+        if (next >= tokens.Count() || tokens[next].text != "{")
+            continue;
+        CGSourceFunction function;
+        function.name = tokens[i].text;
+        function.nameToken = i;
+        function.open = i + 1;
+        function.body = next;
+        function.end = tokens.Closing(next);
+        function.first = CGSourceTokensDetail::DeclarationStart(tokens, i);
+        functions.push_back(function);
+        i = function.end < tokens.Count() ? function.end : tokens.Count();
+    }
+    return functions;
 }
 
 std::string CGBlankedOut(const std::string& text)

@@ -50,6 +50,22 @@ private:
     std::vector<Edit> edits;
 };
 
+// A function defined at the top level: its name, where its text starts (its first token) and
+// the tokens of its body.
+struct CGSourceFunction {
+    std::string name;
+    size_t first = 0;      // token index of the declaration's first token
+    size_t nameToken = 0;  // token index of the name
+    size_t open = 0;       // '(' of the parameter list
+    size_t body = 0;       // '{' of the body
+    size_t end = 0;        // '}' closing the body
+};
+
+// The functions the source defines at the top level, in source order.
+std::vector<CGSourceFunction> CGSourceFunctions(const CGSourceTokens& tokens);
+// Whether the word names one of Cg's sampler types.
+bool CGIsSamplerType(const std::string& word);
+
 // The text with everything but line breaks and preprocessor lines blanked out, so that line
 // numbers keep.
 std::string CGBlankedOut(const std::string& text);

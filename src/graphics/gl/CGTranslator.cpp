@@ -1,15 +1,16 @@
 // CGTranslator: the route of one translation and the compiler process it runs in. The steps
-// live beside it: the source rewrites for Cg that HLSL reads otherwise (CGSourceRewrites), the
-// prelude (CGPrelude), glslang's compile (CGSpirvCompiler), SPIRV-Cross's renaming and
-// reflection (CGCrossCompiler) with the library functions GLSL 1.20 lacks (CGLegacyLibrary),
-// the messages to and from the compiler process (CGWireFormat) and the semantic tables
-// (CGSemantics).
+// live beside it: the source rewrites for Cg that HLSL reads otherwise (CGSourceRewrites,
+// CGUniformRewrites), the prelude (CGPrelude), glslang's compile (CGSpirvCompiler),
+// SPIRV-Cross's renaming and reflection (CGCrossCompiler) with the library functions GLSL 1.20
+// lacks (CGLegacyLibrary), the messages to and from the compiler process (CGWireFormat) and
+// the semantic tables (CGSemantics).
 #include "graphics/gl/CGTranslator.h"
 
 #include "core/Managed.h"
 #include "graphics/gl/CGCrossCompiler.h"
 #include "graphics/gl/CGPrelude.h"
 #include "graphics/gl/CGSourceRewrites.h"
+#include "graphics/gl/CGUniformRewrites.h"
 #include "graphics/gl/CGSpirvCompiler.h"
 #include "graphics/gl/CGWireFormat.h"
 #include "platform/ChildProcess.h"
@@ -61,9 +62,9 @@ CGTranslator::Result TranslateInThisProcess(const CGTranslator::Request& request
     std::string declarations;
     try {
         std::string source = CGSourceRewrites::LenientDirectives(request.source);
-        source = CGSourceRewrites::HoistEntrySamplers(source, request.entryPoint);
-        source = CGSourceRewrites::PrivateCopiesOfWrittenGlobals(source);
-        source = CGSourceRewrites::GlStateMatrices(source, declarations);
+        source = CGUniformRewrites::HoistEntrySamplers(source, request.entryPoint);
+        source = CGUniformRewrites::PrivateCopiesOfWrittenGlobals(source);
+        source = CGUniformRewrites::GlStateMatrices(source, declarations);
         rewritten.source = CGSourceRewrites::CLikeInitialisers(source);
     } catch (const std::exception& error) {
         CGTranslator::Result refused;

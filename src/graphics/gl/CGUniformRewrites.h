@@ -1,0 +1,34 @@
+#pragma once
+// CGUniformRewrites: Cg whose parameters glslang's HLSL front end would take for something
+// else, or die on, made into HLSL with the same parameters. Like CGSourceRewrites, each keeps
+// every line where it was, and runs in the compiler process.
+//
+// - HoistEntrySamplers: sampler parameters of the entry point, and struct parameters that
+//   hold samplers, become global uniforms (samplers are uniform in Cg whether marked or not;
+//   glslang dies on a sampler inside a struct parameter). A struct parameter that mixes
+//   varyings with samplers cannot be split and is refused. Only sampler types written out
+//   are seen: one hidden behind a macro or typedef is not.
+// - PrivateCopiesOfWrittenGlobals: a global that is neither uniform, static nor const is a
+//   parameter, yet a function may assign it, and the write acts on a private copy. Each
+//   such global that some function assigns is declared under a mangled name (still the
+//   parameter of its own name) and a static copy of it takes the name the code uses.
+// - GlStateMatrices: the OpenGL state matrices Cg code for OpenGL reads (glstate.matrix.mvp,
+//   .modelview[0], .projection, each also under .inverse, .transpose and .invtrans) become the
+//   engine's automatic parameters of the same meaning (WorldViewProjection, WorldView,
+//   Projection and their Inverse forms), declared in the text it hands back unless the source
+//   declares them itself. Other glstate members are refused.
+//
+// A construct a rewrite cannot express throws std::runtime_error with its line and what it is.
+
+#include <string>
+
+namespace Nimbrel::Graphics {
+
+class CGUniformRewrites {
+public:
+    static std::string HoistEntrySamplers(const std::string& source, const std::string& entryPoint);
+    static std::string PrivateCopiesOfWrittenGlobals(const std::string& source);
+    static std::string GlStateMatrices(const std::string& source, std::string& declarations);
+};
+
+}  // namespace Nimbrel::Graphics
