@@ -34,8 +34,8 @@ float4 vsMain(float4 p : POSITION) : POSITION { return p; }
 float4 psMain() : COLOR { return undefinedThing; }
 ]])
 file(WRITE "${WORK}/crash.cg" [[
-#define MAP sampler2D
-struct Material { MAP map; float4 tint; };
+#define MEMBERS sampler2D map; float4 tint;
+struct Material { MEMBERS };
 float4 vsMain(float4 p : POSITION) : POSITION { return p; }
 float4 psMain(float2 uv : TEXCOORD0, uniform Material m) : COLOR { return tex2D(m.map, uv) * m.tint; }
 ]])

@@ -14,7 +14,33 @@ namespace CGUniformRewritesDetail {
 
 // The struct types that hold a sampler, themselves or in a struct member; and those whose
 // members carry semantics (varyings).
-void FindStructs(const CGSourceTokens& tokens, std::set<std::string>& withSamplers, std::set<std::string>& withSemantics)
+// Other names for sampler types: "typedef sampler2D Map;" and "#define MAP sampler2D".
+std::set<std::string> SamplerAliases(const std::string& source, const CGSourceTokens& tokens)
+{
+    std::set<std::string> aliases;
+    for (size_t i = 0; i + 3 < tokens.Count(); ++i)
+        if (tokens[i].text == "typedef" && CGIsSamplerType(tokens[i + 1].text) && tokens[i + 2].identifier &&
+            tokens[i + 3].text == ";")
+            aliases.insert(tokens[i + 2].text);
+    for (size_t start = 0; start < source.size();) {
+        size_t end = source.find('\n', start);
+        end = end == std::string::npos ? source.size() : end;
+        std::string line = source.substr(start, end - start);
+        start = end + 1;
+        size_t hash = line.find_first_not_of(" \t");
+        if (hash == std::string::npos || line[hash] != '#')
+            continue;
+        // The directive's words, without the '#'.
+        CGSourceTokens directive(line.substr(hash + 1));
+        if (directive.Count() == 3 && directive[0].text == "define" && directive[1].identifier &&
+            CGIsSamplerType(directive[2].text))
+            aliases.insert(directive[1].text);
+    }
+    return aliases;
+}
+
+void FindStructs(const CGSourceTokens& tokens, const std::set<std::string>& samplerAliases,
+                 std::set<std::string>& withSamplers, std::set<std::string>& withSemantics)
 {
     std::map<std::string, std::vector<std::string>> memberTypes;
     for (size_t i = 0; i + 2 < tokens.Count(); ++i) {
@@ -40,7 +66,7 @@ void FindStructs(const CGSourceTokens& tokens, std::set<std::string>& withSample
             if (withSamplers.count(name))
                 continue;
             for (const std::string& type : types)
-                if (CGIsSamplerType(type) || withSamplers.count(type)) {
+                if (CGIsSamplerType(type) || samplerAliases.count(type) || withSamplers.count(type)) {
                     withSamplers.insert(name);
                     changed = true;
                     break;
@@ -107,7 +133,8 @@ std::string CGUniformRewrites::HoistEntrySamplers(const std::string& source, con
     using namespace CGUniformRewritesDetail;
     CGSourceTokens tokens(source);
     std::set<std::string> withSamplers, withSemantics;
-    FindStructs(tokens, withSamplers, withSemantics);
+    const std::set<std::string> aliases = SamplerAliases(source, tokens);
+    FindStructs(tokens, aliases, withSamplers, withSemantics);
     CGSourceEdits edits;
     for (const CGSourceFunction& function : CGSourceFunctions(tokens)) {
         if (function.name != entryPoint)
@@ -126,7 +153,7 @@ std::string CGUniformRewrites::HoistEntrySamplers(const std::string& source, con
             if (at + 1 > parameter.last || !tokens[at + 1].identifier)
                 continue;
             const std::string& name = tokens[at + 1].text;
-            bool sampler = CGIsSamplerType(type.text);
+            bool sampler = CGIsSamplerType(type.text) || aliases.count(type.text) > 0;
             bool holdsSamplers = withSamplers.count(type.text) > 0;
             if (!sampler && !holdsSamplers)
                 continue;

@@ -6,8 +6,9 @@
 // - HoistEntrySamplers: sampler parameters of the entry point, and struct parameters that
 //   hold samplers, become global uniforms (samplers are uniform in Cg whether marked or not;
 //   glslang dies on a sampler inside a struct parameter). A struct parameter that mixes
-//   varyings with samplers cannot be split and is refused. Only sampler types written out
-//   are seen: one hidden behind a macro or typedef is not.
+//   varyings with samplers cannot be split and is refused. Sampler types are seen under their
+//   own names and under a typedef or #define that names one; a sampler inside a longer macro
+//   is not (glslang may then die on the source, which ends as a failed compile).
 // - PrivateCopiesOfWrittenGlobals: a global that is neither uniform, static nor const is a
 //   parameter, yet a function may assign it, and the write acts on a private copy. Each
 //   such global that some function assigns is declared under a mangled name (still the

@@ -487,7 +487,7 @@ TEST_F(CGShadingContextTest, CompileErrorsThrowAndPrintTheCompilersListing)
     EXPECT_NE(printed.find(message), std::string::npos) << printed;
 
     // A source this glslang dies on ends as an error too, and compiling goes on.
-    const char* crashing = "#define MAP sampler2D\nstruct Material { MAP map; float4 tint; };\n"
+    const char* crashing = "#define MEMBERS sampler2D map; float4 tint;\nstruct Material { MEMBERS };\n"
                            "float4 psMain(float2 uv : TEXCOORD0, uniform Material m) : COLOR\n"
                            "{ return tex2D(m.map, uv) * m.tint; }\n";
     ::testing::internal::CaptureStderr();

@@ -167,8 +167,10 @@ float4 psMain(float4 c : COLOR0, uniform input IN) : COLOR
 TEST_F(CGSourceCompatibilityTest, SamplersInStructsAndUnmarkedSamplersAreUniforms)
 {
     const char* source = R"(
-struct Lut { sampler2D tex; float2 size; };
-struct Maps { sampler2D first; sampler2D second; };
+#define LUTMAP sampler2D
+typedef sampler2D Map;
+struct Lut { LUTMAP tex; float2 size; };
+struct Maps { Map first; sampler2D second; };
 void vsMain(float4 p : N_POSITION, out float4 o : POSITION) { o = p; }
 float4 psLut(uniform Lut lut,
              float2 unused : TEXCOORD0) : COLOR

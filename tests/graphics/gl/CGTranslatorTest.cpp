@@ -300,10 +300,10 @@ TEST(CGTranslatorTest, FailuresComeBackAsListings)
          "main", "0:5: 'undefinedThing'"},
         {"a vertex input semantic with no attribute", "float4 main(float4 p : WHATEVER) : POSITION { return p; }",
          "main", "\"WHATEVER\", which names no vertex attribute"},
-        // This glslang version dies with a segmentation fault on it: the sampler, hidden behind
-        // a macro, keeps the parameter from being moved out of the entry point.
-        {"an entry parameter whose struct holds a sampler under another name",
-         "#define MAP sampler2D\nstruct Material { MAP map; float4 tint; };\n"
+        // This glslang version dies with a segmentation fault on it: the sampler, hidden in a
+        // macro, keeps the parameter from being moved out of the entry point.
+        {"an entry parameter whose struct holds a sampler inside a macro",
+         "#define MEMBERS sampler2D map; float4 tint;\nstruct Material { MEMBERS };\n"
          "float4 main(float2 uv : TEXCOORD0, uniform Material m) : COLOR { return tex2D(m.map, uv) * m.tint; }\n",
          "main", "the compiler crashed (signal 11"},
     };
