@@ -274,7 +274,7 @@ std::string CGUniformRewrites::GlStateMatrices(const std::string& source, std::s
         // modelview is an array of which the engine has the first; brackets after the
         // others index the matrix's rows.
         if (known && name == "modelview") {
-            known = word(at) == "[" && tokens.Closing(at) == at + 2 && word(at + 1) == "0";
+            known = word(at) == "[" && word(at + 1) == "0" && word(at + 2) == "]";
             written += word(at) == "[" ? "[" + word(at + 1) + "]" : std::string();
             end = known ? at + 3 : at;
         }
