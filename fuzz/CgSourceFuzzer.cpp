@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         text = CGUniformRewrites::HoistEntrySamplers(text, "psMain");
         text = CGUniformRewrites::PrivateCopiesOfWrittenGlobals(text);
         std::string declarations;
-        text = CGUniformRewrites::GlStateMatrices(text, declarations);
+        text = CGUniformRewrites::StateMatrices(text, "psMain", declarations);
         text = CGSourceRewrites::CLikeInitialisers(text);
         CGSourceRewrites::UnreachableFunctionsRemoved(text, "psMain");
         CGPrelude::GlslSpellings(text);

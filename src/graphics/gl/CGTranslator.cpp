@@ -64,7 +64,7 @@ CGTranslator::Result TranslateInThisProcess(const CGTranslator::Request& request
         std::string source = CGSourceRewrites::LenientDirectives(request.source);
         source = CGUniformRewrites::HoistEntrySamplers(source, request.entryPoint);
         source = CGUniformRewrites::PrivateCopiesOfWrittenGlobals(source);
-        source = CGUniformRewrites::GlStateMatrices(source, declarations);
+        source = CGUniformRewrites::StateMatrices(source, request.entryPoint, declarations);
         rewritten.source = CGSourceRewrites::CLikeInitialisers(source);
     } catch (const std::exception& error) {
         CGTranslator::Result refused;

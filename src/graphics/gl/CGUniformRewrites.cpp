@@ -3,6 +3,7 @@
 #include "graphics/gl/CGPrelude.h"
 #include "graphics/gl/CGSourceTokens.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -126,6 +127,62 @@ bool IsWritten(const CGSourceTokens& tokens, size_t index)
     return at < tokens.Count() && IsAssignment(tokens[at].text);
 }
 
+// A reference to an OpenGL state matrix: the expression that reads the engine's automatic
+// parameter of the same meaning, that parameter (empty when the reference names no matrix the
+// engine has), the reference as written and the token after it.
+struct StateMatrix {
+    std::string expression;
+    std::string uniform;
+    std::string written;
+    size_t end = 0;
+};
+
+// Reads "glstate.matrix.[FORM.]NAME" (code) or "state.matrix.NAME[.FORM]" (a semantic) from
+// the token at first on; NAME is mvp, modelview[0] or projection (a semantic may leave the
+// [0] out), FORM inverse, transpose or invtrans. Brackets after another matrix index its rows
+// and are not part of the reference.
+StateMatrix ParseStateMatrix(const CGSourceTokens& tokens, size_t first, bool code)
+{
+    static const std::map<std::string, std::string> matrices = {
+        {"mvp", "WorldViewProjection"}, {"modelview", "WorldView"}, {"projection", "Projection"}};
+    auto word = [&](size_t at) { return at < tokens.Count() ? tokens[at].text : std::string(); };
+    StateMatrix matrix;
+    matrix.written = tokens[first].text;
+    std::vector<std::string> words;
+    bool indexed = false;
+    bool badIndex = false;
+    size_t at = first + 1;
+    while (word(at) == "." && at + 1 < tokens.Count() && tokens[at + 1].identifier) {
+        words.push_back(word(at + 1));
+        matrix.written += "." + words.back();
+        at += 2;
+        if (words.back() == "modelview" && word(at) == "[" && word(at + 2) == "]") {
+            matrix.written += "[" + word(at + 1) + "]";
+            indexed = true;
+            badIndex = word(at + 1) != "0";
+            at += 3;
+        }
+    }
+    matrix.end = at;
+    std::string name, form;
+    bool known = words.size() >= 2 && words.size() <= 3 && words[0] == "matrix" && !badIndex;
+    for (size_t i = 1; known && i < words.size(); ++i) {
+        if (matrices.count(words[i]) && name.empty())
+            name = words[i];
+        else if ((words[i] == "inverse" || words[i] == "transpose" || words[i] == "invtrans") && form.empty())
+            form = words[i];
+        else
+            known = false;
+    }
+    // Code names the form first, a semantic after the matrix; modelview is an array in code.
+    if (!known || name.empty() || (words.size() == 3 && (words[1] == name) == code) ||
+        (code && name == "modelview" && !indexed))
+        return matrix;
+    matrix.uniform = matrices.at(name) + (form == "inverse" || form == "invtrans" ? "Inverse" : "");
+    matrix.expression = form == "transpose" || form == "invtrans" ? "transpose(" + matrix.uniform + ")" : matrix.uniform;
+    return matrix;
+}
+
 }  // namespace CGUniformRewritesDetail
 
 std::string CGUniformRewrites::HoistEntrySamplers(const std::string& source, const std::string& entryPoint)
@@ -234,61 +291,86 @@ std::string CGUniformRewrites::PrivateCopiesOfWrittenGlobals(const std::string& 
     return edits.Empty() ? source : edits.Apply(source);
 }
 
-std::string CGUniformRewrites::GlStateMatrices(const std::string& source, std::string& declarations)
+std::string CGUniformRewrites::StateMatrices(const std::string& source, const std::string& entryPoint,
+                                             std::string& declarations)
 {
     using namespace CGUniformRewritesDetail;
     CGSourceTokens tokens(source);
-    static const std::map<std::string, std::string> matrices = {
-        {"mvp", "WorldViewProjection"}, {"modelview", "WorldView"}, {"projection", "Projection"}};
     CGSourceEdits edits;
     std::set<std::string> used;
+    auto refuse = [](const CGSourceTokens::Token& at, const std::string& what) {
+        return std::runtime_error("line " + std::to_string(at.line) + ": " + what +
+                                  " is not supported; the matrices mvp, modelview[0] and projection are, also"
+                                  " as inverse, transpose and invtrans");
+    };
+    // References in code: glstate.matrix.[FORM.]NAME.
     for (size_t i = 0; i < tokens.Count(); ++i) {
         if (tokens[i].text != "glstate" || (i > 0 && tokens[i - 1].text == "."))
             continue;
-        int line = tokens[i].line;
-        // glstate . matrix . [inverse|transpose|invtrans .] NAME [ [0] ]
-        auto word = [&](size_t at) { return at < tokens.Count() ? tokens[at].text : std::string(); };
-        std::string written = "glstate";
-        size_t at = i + 1;
-        while (word(at) == "." && at + 1 < tokens.Count() && tokens[at + 1].identifier) {
-            written += "." + word(at + 1);
-            at += 2;
-        }
-        std::string form;
-        std::string name;
-        size_t dot = written.find('.', 8);
-        std::string member =
-            written.size() <= 8 ? std::string() : written.substr(8, dot == std::string::npos ? std::string::npos : dot - 8);
-        std::string rest = dot == std::string::npos ? std::string() : written.substr(dot + 1);
-        size_t split = rest.find('.');
-        if (split != std::string::npos) {
-            form = rest.substr(0, split);
-            name = rest.substr(split + 1);
-        } else {
-            name = rest;
-        }
-        auto matrix = matrices.find(name);
-        bool known = member == "matrix" && matrix != matrices.end() &&
-                     (form.empty() || form == "inverse" || form == "transpose" || form == "invtrans");
-        size_t end = at;  // one past the last token of the reference
-        // modelview is an array of which the engine has the first; brackets after the
-        // others index the matrix's rows.
-        if (known && name == "modelview") {
-            known = word(at) == "[" && word(at + 1) == "0" && word(at + 2) == "]";
-            written += word(at) == "[" ? "[" + word(at + 1) + "]" : std::string();
-            end = known ? at + 3 : at;
-        }
-        if (!known)
-            throw std::runtime_error("line " + std::to_string(line) + ": " + written +
-                                     " is not supported; glstate.matrix.mvp, .modelview[0] and .projection are, also"
-                                     " under .inverse, .transpose and .invtrans");
-        std::string uniform = matrix->second + (form == "inverse" || form == "invtrans" ? "Inverse" : "");
-        used.insert(uniform);
-        std::string replacement = form == "transpose" || form == "invtrans" ? "transpose(" + uniform + ")" : uniform;
+        StateMatrix matrix = ParseStateMatrix(tokens, i, true);
+        if (matrix.uniform.empty())
+            throw refuse(tokens[i], matrix.written);
+        used.insert(matrix.uniform);
         size_t from = tokens[i].offset;
-        size_t to = tokens[end - 1].offset + tokens[end - 1].text.size();
-        edits.Replace(from, to - from, replacement);
-        i = end - 1;
+        size_t to = tokens[matrix.end - 1].offset + tokens[matrix.end - 1].text.size();
+        edits.Replace(from, to - from, matrix.expression);
+        i = matrix.end - 1;
+    }
+    // Uniforms bound by semantic: "uniform float4x4 mvp : state.matrix.mvp" as a parameter of
+    // the entry point (it becomes a local of the body) or as a global (a static copy).
+    std::vector<CGSourceFunction> functions = CGSourceFunctions(tokens);
+    const CGSourceFunction* entry = nullptr;
+    for (const CGSourceFunction& function : functions)
+        if (function.name == entryPoint && !entry)
+            entry = &function;
+    for (size_t i = 2; i + 1 < tokens.Count(); ++i) {
+        if (tokens[i].text != "state" || tokens[i - 1].text != ":" || tokens[i + 1].text != ".")
+            continue;
+        StateMatrix matrix = ParseStateMatrix(tokens, i, false);
+        if (matrix.uniform.empty())
+            throw refuse(tokens[i], matrix.written);
+        if (i < 3 || !tokens[i - 2].identifier || !tokens[i - 3].identifier)
+            throw refuse(tokens[i], "a state binding of something other than a plain uniform");
+        const CGSourceTokens::Token& name = tokens[i - 2];
+        const CGSourceTokens::Token& type = tokens[i - 3];
+        used.insert(matrix.uniform);
+        std::string local = type.text + " " + name.text + " = " + matrix.expression + ";";
+        bool parameter = false;
+        for (const CGSourceFunction& function : functions) {
+            size_t close = tokens.Closing(function.open);
+            if (i <= function.open || i >= close)
+                continue;
+            parameter = true;
+            if (&function != entry)
+                break;
+            for (const ParameterSpan& span : SplitParameters(tokens, function.open, close)) {
+                if (i < span.first || i > span.last)
+                    continue;
+                size_t from = tokens[span.first].offset;
+                size_t to = tokens[span.last].offset + tokens[span.last].text.size();
+                if (span.comma)
+                    to = tokens[span.comma].offset + 1;
+                else if (span.first > function.open + 1 && tokens[span.first - 1].text == ",")
+                    from = tokens[span.first - 1].offset;
+                edits.Replace(from, to - from, CGBlankedOut(source.substr(from, to - from)));
+                edits.Insert(tokens[function.body].offset + 1, " " + local);
+            }
+            break;
+        }
+        if (parameter || tokens[i].depth != 0)
+            continue;
+        // A global: the declaration from its first word to its ';' becomes the static copy.
+        size_t first = i - 2;
+        while (first > 0 && !(tokens[first - 1].depth == 0 &&
+                              (tokens[first - 1].text == ";" || tokens[first - 1].text == "}" || tokens[first - 1].text == "{")))
+            --first;
+        if (matrix.end >= tokens.Count() || tokens[matrix.end].text != ";")
+            throw refuse(tokens[i], "a state binding with an initial value");
+        size_t from = tokens[first].offset;
+        size_t to = tokens[matrix.end].offset + 1;
+        // The declaration's line breaks stay, so the lines after it keep their numbers.
+        const std::string replaced = source.substr(from, to - from);
+        edits.Replace(from, to - from, "static " + local + std::string(size_t(std::count(replaced.begin(), replaced.end(), '\n')), '\n'));
     }
     for (const std::string& uniform : used) {
         bool declared = false;

@@ -13,11 +13,14 @@
 //   parameter, yet a function may assign it, and the write acts on a private copy. Each
 //   such global that some function assigns is declared under a mangled name (still the
 //   parameter of its own name) and a static copy of it takes the name the code uses.
-// - GlStateMatrices: the OpenGL state matrices Cg code for OpenGL reads (glstate.matrix.mvp,
-//   .modelview[0], .projection, each also under .inverse, .transpose and .invtrans) become the
-//   engine's automatic parameters of the same meaning (WorldViewProjection, WorldView,
-//   Projection and their Inverse forms), declared in the text it hands back unless the source
-//   declares them itself. Other glstate members are refused.
+// - StateMatrices: the OpenGL state matrices Cg code for OpenGL reads, in code
+//   (glstate.matrix.mvp, .modelview[0], .projection, each also as .inverse.mvp, .transpose...,
+//   .invtrans...) and as the semantic of a uniform ("uniform float4x4 mvp : state.matrix.mvp",
+//   also state.matrix.modelview, state.matrix.projection.inverse, ...), become the engine's
+//   automatic parameters of the same meaning (WorldViewProjection, WorldView, Projection and
+//   their Inverse forms), declared in the text it hands back unless the source declares them
+//   itself. A uniform so bound, as a parameter of the entry point or as a global, becomes a
+//   copy of the automatic parameter under its own name. Other state is refused.
 //
 // A construct a rewrite cannot express throws std::runtime_error with its line and what it is.
 
@@ -29,7 +32,8 @@ class CGUniformRewrites {
 public:
     static std::string HoistEntrySamplers(const std::string& source, const std::string& entryPoint);
     static std::string PrivateCopiesOfWrittenGlobals(const std::string& source);
-    static std::string GlStateMatrices(const std::string& source, std::string& declarations);
+    static std::string StateMatrices(const std::string& source, const std::string& entryPoint,
+                                     std::string& declarations);
 };
 
 }  // namespace Nimbrel::Graphics

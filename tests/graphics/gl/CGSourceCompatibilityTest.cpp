@@ -303,7 +303,7 @@ float4 psMain(float4 c : COLOR0) : COLOR { return c; }
     ExpectColor(Pixel(16, 40), {0, 0, 128, 64}, 1, "column-major matrices");
 }
 
-TEST_F(CGSourceCompatibilityTest, OpenGLStateMatricesAreTheAutomaticParameters)
+TEST_F(CGSourceCompatibilityTest, OpenGLStateMatricesInCodeAndSemanticsAreTheAutomaticParameters)
 {
     Managed<Program> program = Link(R"(
 void vsMain(float4 p : N_POSITION, out float4 o : POSITION, out float4 c : COLOR0)
@@ -327,6 +327,26 @@ float4 psMain(float4 c : COLOR0) : COLOR { return c; }
     DrawQuad(program.Get(), -0.1f, -0.1f, 0.1f, 0.1f);
     ExpectColor(Pixel(48, 40), {64, 128, 0, 255}, 1, "moved by the mvp matrix");
     ExpectColor(Pixel(32, 32), {0, 0, 0, 0}, 0, "where the quad was");
+
+    // The same matrices bound by semantic, to an entry parameter and to a global.
+    Managed<Program> bound = Link(R"(
+uniform float4x4 projectionInverse : state.matrix.projection.inverse;
+void vsMain(float4 p : N_POSITION, uniform float4x4 mvp : state.matrix.mvp,
+            uniform float4x4 modelView : state.matrix.modelview.transpose,
+            out float4 o : POSITION, out float4 c : COLOR0)
+{
+    o = mul(mvp, p);
+    c = float4(mul(modelView, float4(0, 1, 0, 0)).x, projectionInverse[1].y, 0, 1);
+}
+float4 psMain(float4 c : COLOR0) : COLOR { return c; }
+)");
+    EXPECT_EQ(bound->GetParameterCount(), 3);
+    bound->GetParameter("WorldViewProjection")->SetMatrix4(1, moved);
+    bound->GetParameter("WorldView")->SetMatrix4(1, sheared);
+    bound->GetParameter("ProjectionInverse")->SetMatrix4(1, halved);
+    Clear();
+    DrawQuad(bound.Get(), -0.1f, -0.1f, 0.1f, 0.1f);
+    ExpectColor(Pixel(48, 40), {64, 128, 0, 255}, 1, "bound by semantic");
 
     std::string refusal;
     try {
