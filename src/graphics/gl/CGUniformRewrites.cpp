@@ -13,8 +13,6 @@ namespace Nimbrel::Graphics {
 
 namespace CGUniformRewritesDetail {
 
-// The struct types that hold a sampler, themselves or in a struct member; and those whose
-// members carry semantics (varyings).
 // Other names for sampler types: "typedef sampler2D Map;" and "#define MAP sampler2D".
 std::set<std::string> SamplerAliases(const std::string& source, const CGSourceTokens& tokens)
 {
@@ -40,6 +38,8 @@ std::set<std::string> SamplerAliases(const std::string& source, const CGSourceTo
     return aliases;
 }
 
+// The struct types that hold a sampler, themselves or in a struct member; and those whose
+// members carry semantics (varyings).
 void FindStructs(const CGSourceTokens& tokens, const std::set<std::string>& samplerAliases,
                  std::set<std::string>& withSamplers, std::set<std::string>& withSemantics)
 {
@@ -52,8 +52,10 @@ void FindStructs(const CGSourceTokens& tokens, const std::set<std::string>& samp
         bool memberStart = true;
         for (size_t j = i + 3; j < end && j < tokens.Count(); ++j) {
             const std::string& text = tokens[j].text;
-            if (memberStart && tokens[j].identifier && text != "const" && text != "uniform")
-                memberTypes[name].push_back(text), memberStart = false;
+            if (memberStart && tokens[j].identifier && text != "const" && text != "uniform") {
+                memberTypes[name].push_back(text);
+                memberStart = false;
+            }
             if (text == ":")
                 withSemantics.insert(name);
             if (text == ";")
@@ -323,14 +325,15 @@ std::string CGUniformRewrites::StateMatrices(const std::string& source, const st
     for (const CGSourceFunction& function : functions)
         if (function.name == entryPoint && !entry)
             entry = &function;
-    for (size_t i = 2; i + 1 < tokens.Count(); ++i) {
-        if (tokens[i].text != "state" || tokens[i - 1].text != ":" || tokens[i + 1].text != ".")
+    for (size_t i = 3; i + 1 < tokens.Count(); ++i) {
+        // "TYPE NAME : state." (not "case LABEL: state.x", nor "c ? a : state.x" in code).
+        if (tokens[i].text != "state" || tokens[i - 1].text != ":" || tokens[i + 1].text != "." ||
+            !tokens[i - 2].identifier || !tokens[i - 3].identifier || tokens[i - 3].text == "case" ||
+            tokens[i - 3].text == "return")
             continue;
         StateMatrix matrix = ParseStateMatrix(tokens, i, false);
         if (matrix.uniform.empty())
             throw refuse(tokens[i], matrix.written);
-        if (i < 3 || !tokens[i - 2].identifier || !tokens[i - 3].identifier)
-            throw refuse(tokens[i], "a state binding of something other than a plain uniform");
         const CGSourceTokens::Token& name = tokens[i - 2];
         const CGSourceTokens::Token& type = tokens[i - 3];
         used.insert(matrix.uniform);

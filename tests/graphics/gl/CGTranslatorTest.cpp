@@ -314,6 +314,10 @@ TEST(CGTranslatorTest, FailuresComeBackAsListings)
         EXPECT_FALSE(result.succeeded) << c.what;
         EXPECT_NE(result.listing.find(c.expected), std::string::npos) << c.what << "\n" << result.listing;
     }
+    // A struct variable that happens to be called state is no state binding.
+    EXPECT_TRUE(Translate("struct S { float4 x; }; uniform S state;\n"
+                          "float4 main(float4 c : TEXCOORD0) : COLOR { return c.x > 0 ? c : state.x; }\n",
+                          "main", CGTranslator::StagePixel).succeeded);
     // The process that crashed was a copy; compiling goes on.
     EXPECT_TRUE(Translate(cg_sources::BlurPass, "psMain", CGTranslator::StagePixel).succeeded);
 }
