@@ -9,7 +9,8 @@ namespace CGLegacyLibraryDetail {
 
 struct Function {
     const char* name;
-    // Written once with T for the float type; instantiated for float, vec2, vec3 and vec4.
+    // Written once with T for the float type and I for the integer type of the same width;
+// instantiated for float, vec2, vec3 and vec4.
     const char* definition;
 };
 
@@ -25,10 +26,11 @@ const Function Functions[] = {
     {"roundEven", "T roundEven(T x) { T r = floor(x + 0.5); T f = x - floor(x);"
                   " return r - step(0.5, f) * step(f, 0.5) * mod(r, 2.0); }\n"},
     {"modf", "T modf(T x, out T i) { i = sign(x) * floor(abs(x)); return x - i; }\n"},
-    {"ldexp", "T ldexp(T x, T e) { return x * exp2(e); }\n"},
+    // The exponents are integers, as the calls SPIRV-Cross writes pass them.
+    {"ldexp", "T ldexp(T x, I e) { return x * exp2(T(e)); }\n"},
     // nz is 0 where x is 0, whose mantissa and exponent are both 0.
-    {"frexp", "T frexp(T x, out T e) { T nz = step(1e-38, abs(x));"
-              " e = (floor(log2(abs(x) + (1.0 - nz))) + 1.0) * nz; return x / exp2(e); }\n"},
+    {"frexp", "T frexp(T x, out I e) { T nz = step(1e-38, abs(x));"
+              " T f = (floor(log2(abs(x) + (1.0 - nz))) + 1.0) * nz; e = I(f); return x / exp2(f); }\n"},
 };
 
 // The tests by component: GLSL 1.20 has no "and" of bool vectors, so the vector forms go
@@ -75,10 +77,15 @@ bool Calls(const std::string& glsl, const char* name)
 std::string Instantiate(const char* definition, int width)
 {
     static const char* const floats[] = {"float", "vec2", "vec3", "vec4"};
+    static const char* const ints[] = {"int", "ivec2", "ivec3", "ivec4"};
     std::string text;
     for (const char* c = definition; *c; ++c) {
-        if (*c == 'T' && !std::isalnum(static_cast<unsigned char>(c[1])))
+        bool alone = (c == definition || !std::isalnum(static_cast<unsigned char>(c[-1]))) &&
+                     !std::isalnum(static_cast<unsigned char>(c[1]));
+        if (*c == 'T' && alone)
             text += floats[width - 1];
+        else if (*c == 'I' && alone)
+            text += ints[width - 1];
         else
             text += *c;
     }

@@ -62,6 +62,13 @@ TEST_F(CGSourceCompatibilityTest, SourcesHlslReadsOtherwiseDrawWhatCgDraws)
          "    return float4(tanh(0.5 * one.w), part, -parts.x + wholes.z / 12.0, whole * 0.5);\n"
          "}\n",
          {118, 191, 128, 128}},
+        {"more library functions GLSL 1.20 lacks, exponents as integers",
+         "float4 psMain(float4 one : TEXCOORD0) : COLOR {\n"
+         "    float e; float m = frexp(6.0 * one.w, e);\n"
+         "    return float4(sinh(0.5 * one.w), cosh(0.5 * one.w) - 1.0,\n"
+         "                  trunc(-1.75 * one.w) + 1.5 + ldexp(0.125, 2.0 * one.w) - 0.5, m * e / 4.5);\n"
+         "}\n",
+         {133, 33, 128, 128}},
         {"a float3 colour is widened with alpha 1",
          "float3 psMain() : COLOR { return float3(0.25, 0.5, 0.75); }\n", {64, 128, 191, 255}},
         {"brace-elided arrays of vectors and array constructors",
