@@ -30,6 +30,13 @@
 // Global uniforms keep the initial values their declarations give them (CGUniformDefaults),
 // which the program sets after linking, as Cg did.
 //
+// Limits, Cg that does not translate: samplerRECT and texRECT; interfaces; uniforms bound to
+// OpenGL state other than the mvp, modelview[0] and projection matrices (texture matrices,
+// lights, materials, fog); a struct parameter that carries both varyings and samplers; a
+// sampler type inside a longer macro in a struct the entry point takes (glslang dies on it);
+// a global written only through an out argument; int and bool parameters take no values
+// (the engine's Cg contract refuses them).
+//
 // Translate runs glslang and SPIRV-Cross in a separate compiler process (a ChildProcess):
 // this glslang version dies on some valid Cg (an entry parameter whose struct holds a
 // sampler, ...), and a crash there must end in an error, not in the engine's death. Nothing
