@@ -8,8 +8,9 @@
 // and Zip64 archive entries, sync data with every interpolation, an empty slot and bindings,
 // every TGA image type, PNG colour types and depths, baseline and progressive JPEG, flat and
 // run-length Radiance scanlines, XML with each kind of node the reader meets, NSGML with
-// every element that builds, and COLLADA scenes with every primitive element, animation,
-// light, camera and texture the importer reads.
+// every element that builds, COLLADA scenes with every primitive element, animation,
+// light, camera and texture the importer reads, and Cg sources with each construct the Cg
+// layer rewrites.
 #include "core/Exception.h"
 #include "core/Managed.h"
 #include "io/Stream.h"
@@ -481,6 +482,24 @@ void FontSeeds()
     }
 }
 
+// Cg sources: written here, each with a construct the Cg layer rewrites before compiling.
+void CgSeeds()
+{
+    auto text = [](const std::string& source) { return Bytes(source.begin(), source.end()); };
+    Seed("cg", "entry.cg", text("struct Lut { sampler2D tex; float2 size; };\n"
+                                "float4 tint = float4(1, 0, 0, 1);\n"
+                                "void brighten() { tint.g += 0.5; }\n"
+                                "float4 psMain(uniform Lut lut, in sampler2D s : TEXUNIT0, float2 uv : TEXCOORD0) : COLOR\n"
+                                "{\n    brighten();\n    return tex2D(lut.tex, uv * lut.size) * tint + tex2D(s, uv);\n}\n"));
+    Seed("cg", "state.cg", text("#ifdef SKINNED extra words\nfloat3x4 bones[2];\n#else SKINNED\n#endif SKINNED\n"
+                                "float4 unused() { return undeclared; }\n"
+                                "float4 psMain(float4 p : TEXCOORD0) : COLOR {\n"
+                                "    float3 k[2] = {1, 0, 0, 0, 1, 0};\n    float w[2] = float[](0.5, 0.5);\n"
+                                "    return mul(glstate.matrix.inverse.mvp, p) + mul(glstate.matrix.transpose.modelview[0], p)"
+                                " + float4(k[0] * w[0] + k[1] * w[1], fract(mod(p.x, 2.0)));\n}\n"));
+    Seed("cg", "include.cg", text("#include \"common.cg\"\nfloat4 psMain() : COLOR { return Tint(); }\n"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -505,6 +524,7 @@ int main(int argc, char** argv)
         NsgmlSeeds();
         FontSeeds();
         ColladaSeeds();
+        CgSeeds();
     } catch (const Exception& error) {
         std::fprintf(stderr, "%s\n", error.GetMessage().CStr());
         return 1;

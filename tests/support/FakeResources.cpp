@@ -68,7 +68,14 @@ std::vector<FakeUniform> FakeShader::ParseUniforms(const char* source)
             throw Exception(("FakeShader: bad declaration \"" + declaration + "\"").c_str());
         int arraySize = 1;
         if (const size_t bracket = name.find('['); bracket != std::string::npos) {
-            arraySize = std::stoi(name.substr(bracket + 1));
+            // "name[N]" with up to four digits; anything else is a bad declaration, not an
+            // exception of another kind.
+            const size_t close = name.find(']', bracket);
+            const std::string digits = close == std::string::npos ? std::string() : name.substr(bracket + 1, close - bracket - 1);
+            if (digits.empty() || digits.size() > 4 || digits.find_first_not_of("0123456789") != std::string::npos ||
+                close + 1 != name.size())
+                throw Exception(("FakeShader: bad declaration \"" + declaration + "\"").c_str());
+            arraySize = std::stoi(digits);
             name.erase(bracket);
         }
         uniforms.push_back({name, types.at(type), arraySize});

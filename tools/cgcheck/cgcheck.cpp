@@ -4,7 +4,9 @@
 //     cgcheck FILE VERTEX_ENTRY PIXEL_ENTRY
 //
 // Prints one line per step, "vertex: ok", "pixel: ok" and "program: ok", or the step's error
-// text in place of "ok"; exits 0 when all three succeeded and 1 otherwise. The shaders see the
+// text in place of "ok"; exits 0 when all three succeeded and 1 otherwise. After "program: ok"
+// comes one line per program parameter, "param NAME TYPE", with the name GetParameter takes and
+// the Cg type word ("param IN.video_size float2"). The shaders see the
 // standard semantic map (N_POSITION … N_TEXCOORD7). Linking needs an OpenGL context, so it
 // opens a small window: run it under a display or Xvfb.
 
@@ -13,6 +15,8 @@
 #include "graphics/Device.h"
 #include "graphics/Program.h"
 #include "graphics/Shader.h"
+#include "graphics/Parameter.h"
+#include "graphics/gl/CGParameter.h"
 #include "graphics/gl/GL2CGDeviceFactory.h"
 #include "platform/Window.h"
 
@@ -79,6 +83,11 @@ int Run(const char* path, const char* vertexEntry, const char* pixelEntry)
     try {
         Managed<Program> program(device->CreateProgram(shaders[0].Get(), shaders[1].Get()));
         std::printf("program: ok\n");
+        for (int i = 0; i < program->GetParameterCount(); ++i) {
+            auto* parameter = dynamic_cast<CGParameter*>(program->GetParameter(i));
+            if (parameter)
+                std::printf("param %s %s\n", parameter->GetName().CStr(), parameter->GetTypeName().c_str());
+        }
     } catch (const Exception& error) {
         std::printf("program: %s\n", Text(error).c_str());
         return 1;

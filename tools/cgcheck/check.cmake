@@ -1,5 +1,6 @@
-# Runs cgcheck over small Cg files written here: one that links, one with an error in its pixel
-# entry point, one that this glslang crashes on, and a missing file.
+# Runs cgcheck over small Cg files written here: two that link (one with struct uniforms, listed
+# member by member), one with an error in its pixel entry point, one that this glslang crashes
+# on, and a missing file.
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 file(WRITE "${WORK}/good.cg" [[
@@ -19,38 +20,35 @@ fixed4 psMain(v2f IN, uniform sampler2D texture) : COLOR
     return tex2D(texture, IN.uv);
 }
 ]])
+file(WRITE "${WORK}/structs.cg" [[
+struct input { float2 video_size; float frame_count; };
+struct Lut { sampler2D tex; float3x4 colors[2]; };
+void vsMain(float4 p : POSITION, uniform input IN, out float4 o : POSITION) { o = float4(p.xy * IN.video_size, p.zw); }
+float4 psMain(uniform input IN, uniform Lut lut) : COLOR
+{
+    return tex2D(lut.tex, IN.video_size) * IN.frame_count + lut.colors[1][0];
+}
+]])
 file(WRITE "${WORK}/broken.cg" [[
 float4 vsMain(float4 p : POSITION) : POSITION { return p; }
 float4 psMain() : COLOR { return undefinedThing; }
 ]])
 file(WRITE "${WORK}/crash.cg" [[
-struct Material { sampler2D map; float4 tint; };
+#define MEMBERS sampler2D map; float4 tint;
+struct Material { MEMBERS };
 float4 vsMain(float4 p : POSITION) : POSITION { return p; }
 float4 psMain(float2 uv : TEXCOORD0, uniform Material m) : COLOR { return tex2D(m.map, uv) * m.tint; }
 ]])
 
-function(run expected_result)
-    execute_process(COMMAND "${TOOL}" ${ARGN} WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE result
-                    OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    if(NOT result STREQUAL "${expected_result}")
-        message(FATAL_ERROR "cgcheck ${ARGN} returned ${result}, not ${expected_result}:\n${out}${err}")
-    endif()
-    set(out "${out}" PARENT_SCOPE)
-endfunction()
-
-function(expect_match text pattern)
-    if(NOT text MATCHES "${pattern}")
-        message(FATAL_ERROR "expected to match:\n${pattern}\ngot:\n${text}")
-    endif()
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/../ToolCheck.cmake")
 
 run(0 good.cg vsMain psMain)
-if(NOT out STREQUAL "vertex: ok\npixel: ok\nprogram: ok\n")
-    message(FATAL_ERROR "good.cg:\n${out}")
-endif()
+expect("${out}" "vertex: ok\npixel: ok\nprogram: ok\nparam WorldViewProjection float4x4\nparam texture sampler2D\n")
+run(0 structs.cg vsMain psMain)
+expect("${out}" "vertex: ok\npixel: ok\nprogram: ok\nparam IN.frame_count float\nparam IN.video_size float2\nparam lut.colors float3x4\nparam lut.tex sampler2D\n")
 run(1 broken.cg vsMain psMain)
-# The whole file is compiled for each entry point, so both steps report the error.
-expect_match("${out}" "^vertex: The compile returned an error\\.\n\nvertex entry point \"vsMain\":\n[^\n]*'undefinedThing'.*\npixel: The compile returned an error\\.\n\npixel entry point \"psMain\":\n[^\n]*'undefinedThing'.*\nprogram: not linked, a shader did not compile\n$")
+# Only what an entry point reaches is checked: the error is the pixel step's alone.
+expect_match("${out}" "^vertex: ok\npixel: The compile returned an error\\.\n\npixel entry point \"psMain\":\n[^\n]*'undefinedThing'.*\nprogram: not linked, a shader did not compile\n$")
 run(1 crash.cg vsMain psMain)
 expect_match("${out}" "^vertex: ok\npixel: The compile returned an error\\.\n.*the compiler crashed \\(signal 11.*\nprogram: not linked")
 run(1 missing.cg vsMain psMain)

@@ -1,6 +1,7 @@
 #include "graphics/gl/CGCrossCompiler.h"
 
 #include "graphics/Enumerations.h"
+#include "graphics/gl/CGLegacyLibrary.h"
 #include "graphics/gl/CGPrelude.h"
 #include "graphics/gl/CGSemantics.h"
 
@@ -102,6 +103,49 @@ int ArraySize(const spirv_cross::SPIRType& type)
     return int(type.array[0]);
 }
 
+// The Cg word for a type: "float3", "float3x4", "int2", "bool", "sampler2D", ...; empty for
+// types Cg has no word for.
+std::string TypeName(const spirv_cross::SPIRType& type)
+{
+    if (type.basetype == Base::SampledImage) {
+        switch (type.image.dim) {
+        case spv::Dim1D:
+            return "sampler1D";
+        case spv::Dim2D:
+            return "sampler2D";
+        case spv::Dim3D:
+            return "sampler3D";
+        case spv::DimCube:
+            return "samplerCUBE";
+        case spv::DimRect:
+            return "samplerRECT";
+        default:
+            return std::string();
+        }
+    }
+    std::string base;
+    switch (type.basetype) {
+    case Base::Float:
+        base = "float";
+        break;
+    case Base::Int:
+        base = "int";
+        break;
+    case Base::Boolean:
+        base = "bool";
+        break;
+    default:
+        return std::string();
+    }
+    // Rows of a Cg matrix are the GLSL columns (the matrices are packed row by row).
+    if (type.columns > 1)
+        return base + std::to_string(type.columns) + "x" + std::to_string(type.vecsize);
+    return type.vecsize > 1 ? base + std::to_string(type.vecsize) : base;
+}
+
+// The most uniforms one struct or array of structs may expand into.
+constexpr size_t MaxReflectedUniforms = 4096;
+
 // What becomes of one renamed interface variable in the GLSL text.
 struct Rewrite {
     std::string replacement;  // the #define that stands for the variable
@@ -142,22 +186,55 @@ public:
     }
 
 private:
-    // Vertex inputs: "nbl_attr" + the generic attribute their semantic reads.
+    // Vertex inputs: "nbl_attr" + the generic attribute their semantic reads. Inputs without a
+    // semantic, which Cg feeds by name, take the lowest attributes no semantic claims, in the
+    // order they are declared.
     void NameAttributes()
     {
         std::set<int> used;
-        for (const spirv_cross::Resource& input : resources.stage_inputs) {
+        std::vector<const spirv_cross::Resource*> unnamed;
+        const std::vector<spirv_cross::Resource> inputs = InDeclarationOrder(resources.stage_inputs);
+        for (const spirv_cross::Resource& input : inputs) {
             std::string semantic = compiler.get_decoration_string(input.id, spv::DecorationUserSemantic);
+            if (semantic.empty()) {
+                unnamed.push_back(&input);
+                continue;
+            }
             int index = CGTranslator::AttributeIndex(semantic);
             if (index < 0)
                 throw std::runtime_error("vertex input \"" + CGPrelude::Demangle(input.name) + "\" has the semantic \"" +
                                          semantic + "\", which names no vertex attribute");
-            std::string name = "nbl_attr" + std::to_string(index);
-            if (!used.insert(index).second)
-                name += "_" + std::to_string(temporary++);
-            compiler.set_name(input.id, name);
-            result.attributes.push_back({name, index});
+            NameAttribute(input, index, used);
         }
+        int next = 0;
+        for (const spirv_cross::Resource* input : unnamed) {
+            while (used.count(next))
+                ++next;
+            if (next > 15)
+                throw std::runtime_error("vertex input \"" + CGPrelude::Demangle(input->name) +
+                                         "\" has no semantic and no generic attribute is left for it");
+            NameAttribute(*input, next, used);
+        }
+    }
+
+    void NameAttribute(const spirv_cross::Resource& input, int index, std::set<int>& used)
+    {
+        std::string name = "nbl_attr" + std::to_string(index);
+        if (!used.insert(index).second)
+            name += "_" + std::to_string(temporary++);
+        compiler.set_name(input.id, name);
+        result.attributes.push_back({name, index, CGPrelude::Demangle(input.name)});
+    }
+
+    // Interface variables in the order the source declares them (glslang numbers their
+    // locations that way).
+    std::vector<spirv_cross::Resource> InDeclarationOrder(const spirv_cross::SmallVector<spirv_cross::Resource>& variables)
+    {
+        std::vector<spirv_cross::Resource> ordered(variables.begin(), variables.end());
+        std::stable_sort(ordered.begin(), ordered.end(), [&](const spirv_cross::Resource& a, const spirv_cross::Resource& b) {
+            return compiler.get_decoration(a.id, spv::DecorationLocation) < compiler.get_decoration(b.id, spv::DecorationLocation);
+        });
+        return ordered;
     }
 
     // Varyings (vertex outputs, pixel inputs) get a temporary name here, which a #define maps
@@ -183,11 +260,10 @@ private:
                 rewrite.replacement = "#define " + name + " " + builtin;
                 continue;
             }
-            if (semantic.empty())
-                throw std::runtime_error(std::string(vertex ? "vertex output" : "pixel input") + " \"" + written +
-                                         "\" has no semantic");
             CGTranslator::Varying varying;
-            varying.semantic = CGTranslator::VaryingSemantic(semantic);
+            // Varyings without a semantic meet the other stage's by their own name (a struct
+            // member's name without the struct's).
+            varying.semantic = semantic.empty() ? NamedVarying(written) : CGTranslator::VaryingSemantic(semantic);
             varying.variable = "nbl_" + varying.semantic;
             varying.widened = floatVector;
             rewrite.replacement =
@@ -199,6 +275,17 @@ private:
                 result.varyings.push_back(varying);
             }
         }
+    }
+
+    // The key of a varying without a semantic: "var_" + the last part of its name.
+    static std::string NamedVarying(const std::string& written)
+    {
+        size_t dot = written.rfind('.');
+        std::string name = dot == std::string::npos ? written : written.substr(dot + 1);
+        std::string key = "var_";
+        for (char c : name)
+            key += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return key;
     }
 
     // The built-in (position, point size, facing) a varying of this semantic stands for;
@@ -236,13 +323,47 @@ private:
             std::string base;
             int number;
             CGSemantics::Split(semantic, base, number);
-            if (base == "COLOR" || base == "SV_TARGET" || base == "COL")
-                compiler.set_decoration(output.id, spv::DecorationLocation, uint32_t(std::max(number, 0)));
+            if (base != "COLOR" && base != "SV_TARGET" && base != "COL")
+                continue;
+            int buffer = std::max(number, 0);
+            compiler.set_decoration(output.id, spv::DecorationLocation, uint32_t(buffer));
+            const spirv_cross::SPIRType& type = compiler.get_type(output.type_id);
+            if (type.basetype == Base::Float && type.columns == 1 && type.array.empty() && type.vecsize < 4)
+                narrowOutputs[buffer] = int(type.vecsize);
         }
     }
 
+    // A colour output narrower than four components is written to a variable of its own
+    // width, which a new main widens into the colour buffer after the shader's (the missing
+    // components read 0, 0, 1).
+    void WidenPixelOutputs(std::string& glsl)
+    {
+        if (narrowOutputs.empty())
+            return;
+        std::string declarations;
+        std::string stores;
+        for (auto [buffer, components] : narrowOutputs) {
+            std::string target = "gl_FragData[" + std::to_string(buffer) + "]";
+            std::string variable = "nbl_color" + std::to_string(buffer);
+            for (size_t at = glsl.find(target); at != std::string::npos; at = glsl.find(target, at + variable.size()))
+                glsl.replace(at, target.size(), variable);
+            static const char* const types[] = {"", "float", "vec2", "vec3"};
+            static const char* const rests[] = {"", ", 0.0, 0.0, 1.0", ", 0.0, 1.0", ", 1.0"};
+            declarations += std::string(types[components]) + " " + variable + ";\n";
+            stores += "    " + target + " = vec4(" + variable + rests[components] + ");\n";
+        }
+        size_t main = glsl.find(MainHeader);
+        if (main == std::string::npos)
+            throw std::runtime_error("the GLSL has no main function");
+        glsl.insert(main + 1, declarations);
+        main += declarations.size();
+        glsl.replace(main + 1, std::strlen("void main()"), "void nbl_main()");
+        glsl += std::string(MainHeader).substr(1) + "    nbl_main();\n" + stores + "}\n";
+    }
+
     // The stage's global uniforms, which glslang gathers in a block: the instance is named per
-    // stage, every member "u_" + its Cg name; the members the code uses are listed.
+    // stage, every member "u_" + its Cg name; the members the code uses are listed, a struct
+    // member by member ("IN.video_size", "lights[1].color") as Cg names them.
     void ReflectUniformBlocks()
     {
         std::string block = vertex ? "nbl_vs" : "nbl_ps";
@@ -260,17 +381,79 @@ private:
                 std::string name = CGPrelude::Demangle(compiler.get_member_name(buffer.base_type_id, member));
                 std::string variable = Identifier(name);
                 compiler.set_member_name(buffer.base_type_id, member, variable);
-                if (!used.count(member))
-                    continue;
                 const spirv_cross::SPIRType& memberType = compiler.get_type(blockType.member_types[member]);
-                CGTranslator::Uniform uniform;
-                uniform.name = name;
-                uniform.variable = instance + "." + variable;
-                uniform.type = ParameterTypeOf(memberType, uniform.samplerTarget);
-                uniform.arraySize = ArraySize(memberType);
-                result.uniforms.push_back(uniform);
+                RenameStructMembers(memberType);
+                if (used.count(member))
+                    Reflect(name, instance + "." + variable, memberType);
             }
         }
+    }
+
+    // Gives the members of a struct type (and of the structs inside it) "u_" + their Cg name,
+    // so that no member name is a GLSL word.
+    void RenameStructMembers(const spirv_cross::SPIRType& type)
+    {
+        if (type.basetype != Base::Struct || cgMemberNames.count(type.self))
+            return;
+        std::vector<std::string>& names = cgMemberNames[type.self];
+        for (unsigned member = 0; member < type.member_types.size(); ++member) {
+            names.push_back(CGPrelude::Demangle(compiler.get_member_name(type.self, member)));
+            compiler.set_member_name(type.self, member, Identifier(names.back()));
+            RenameStructMembers(compiler.get_type(type.member_types[member]));
+        }
+    }
+
+    // One uniform, or for a struct (or an array of structs) each of its members.
+    void Reflect(const std::string& name, const std::string& variable, const spirv_cross::SPIRType& type)
+    {
+        if (type.basetype != Base::Struct) {
+            CGTranslator::Uniform uniform;
+            uniform.name = name;
+            uniform.variable = variable;
+            Describe(type, uniform);
+            AddUniform(uniform);
+            return;
+        }
+        if (type.array.empty()) {
+            ReflectMembers(name, variable, type);
+            return;
+        }
+        int elements = ArraySize(type);
+        if (elements <= 0)
+            throw std::runtime_error("the uniform \"" + name + "\" is an array of structs whose size is not one number");
+        for (int element = 0; element < elements; ++element) {
+            std::string index = "[" + std::to_string(element) + "]";
+            ReflectMembers(name + index, variable + index, type);
+        }
+    }
+
+    void ReflectMembers(const std::string& name, const std::string& variable, const spirv_cross::SPIRType& type)
+    {
+        for (unsigned member = 0; member < type.member_types.size(); ++member) {
+            const std::string& cgName = cgMemberNames[type.self][member];
+            Reflect(name + "." + cgName, variable + "." + compiler.get_member_name(type.self, member),
+                    compiler.get_type(type.member_types[member]));
+        }
+    }
+
+    void Describe(const spirv_cross::SPIRType& type, CGTranslator::Uniform& uniform)
+    {
+        uniform.type = ParameterTypeOf(type, uniform.samplerTarget);
+        uniform.typeName = TypeName(type);
+        uniform.sampler = type.basetype == Base::SampledImage;
+        uniform.arraySize = ArraySize(type);
+        if (type.basetype == Base::Float && type.columns > 1) {
+            uniform.rows = int(type.columns);
+            uniform.columns = int(type.vecsize);
+        }
+    }
+
+    void AddUniform(const CGTranslator::Uniform& uniform)
+    {
+        if (result.uniforms.size() >= MaxReflectedUniforms)
+            throw std::runtime_error("the shader has more than " + std::to_string(MaxReflectedUniforms) +
+                                     " uniforms once its structs are counted member by member");
+        result.uniforms.push_back(uniform);
     }
 
     // Samplers and other uniforms outside the block, "u_" + their Cg name in both stages, in
@@ -283,14 +466,11 @@ private:
             if (compiler.get_storage_class(id) != spv::StorageClassUniformConstant)
                 continue;
             const spirv_cross::SPIRType& type = compiler.get_type_from_variable(id);
-            CGTranslator::Uniform uniform;
-            uniform.name = CGPrelude::Demangle(compiler.get_name(id));
-            uniform.variable = Identifier(uniform.name);
-            compiler.set_name(id, uniform.variable);
-            uniform.type = ParameterTypeOf(type, uniform.samplerTarget);
-            uniform.sampler = type.basetype == Base::SampledImage;
-            uniform.arraySize = ArraySize(type);
-            result.uniforms.push_back(uniform);
+            std::string name = CGPrelude::Demangle(compiler.get_name(id));
+            std::string variable = Identifier(name);
+            compiler.set_name(id, variable);
+            RenameStructMembers(type);
+            Reflect(name, variable, type);
         }
     }
 
@@ -299,6 +479,8 @@ private:
     {
         std::string glsl = compiler.compile();
         ReplaceDeclarations(glsl);
+        WidenPixelOutputs(glsl);
+        CGLegacyLibrary::Supply(glsl);
         size_t main = glsl.find(MainHeader);
         if (main == std::string::npos)
             throw std::runtime_error("the GLSL has no main function");
@@ -366,8 +548,13 @@ private:
     spirv_cross::ShaderResources resources;
     // By temporary name, every renamed varying.
     std::map<std::string, Rewrite> rewrites;
+    // Colour buffer to the component count of an output narrower than four.
+    std::map<int, int> narrowOutputs;
     // Numbers the temporary names.
     int temporary = 0;
+    // By struct type, its members' names as the Cg source wrote them (the GLSL ones are
+    // "u_" + these).
+    std::map<uint32_t, std::vector<std::string>> cgMemberNames;
 };
 
 }  // namespace CGCrossCompilerDetail

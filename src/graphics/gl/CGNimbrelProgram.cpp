@@ -183,6 +183,9 @@ void CGNimbrelProgram::BuildParameters(const CGShader& vertexShader, const CGSha
             handle.type = uniform.type;
             handle.arraySize = uniform.arraySize;
             handle.sampler = uniform.sampler;
+            handle.typeName = uniform.typeName;
+            handle.rows = uniform.rows;
+            handle.columns = uniform.columns;
             parameter->SetHandle(CGParameter::Stage(stage), handle);
             if (uniform.sampler)
                 parameter->SetSamplerTarget(uniform.samplerTarget, std::max(uniform.arraySize, 1));
@@ -252,6 +255,14 @@ Parameter* CGNimbrelProgram::GetParameter(const String& name)
     parameter = new CGParameter(this, name);
     parameters.Add(name, parameter);
     return parameter;
+}
+
+int CGNimbrelProgram::GetAttributeIndex(const String& input) const
+{
+    for (const CGTranslator::Attribute& attribute : vertex->GetTranslation().attributes)
+        if (attribute.name == input.CStr())
+            return attribute.index;
+    return -1;
 }
 
 Parameter* CGNimbrelProgram::GetParameter(int index)

@@ -39,6 +39,11 @@ public:
     void Bind() override;
     // Generic attribute n reads semantic slot n: the compile definitions made it so.
     int GetAttributeIndex(int semantic) override { return semantic; }
+    // The generic attribute a vertex input reads, by its name in the source ("weight", or
+    // "IN.weight" for a member of the struct parameter IN); -1 when the vertex stage reads
+    // no input of that name. Inputs without a semantic take the lowest attributes that no
+    // semantic claims, in the order they are declared.
+    int GetAttributeIndex(const String& input) const;
 
     // For parameters. Makes the device current and the program current in OpenGL for the
     // call (restoring the bound program afterwards), then calls update with the functions.

@@ -69,6 +69,13 @@ const CGParameter::Handle* CGParameter::GetTypedHandle() const
     return nullptr;
 }
 
+const std::string& CGParameter::GetTypeName() const
+{
+    static const std::string none;
+    const Handle* handle = GetTypedHandle();
+    return handle ? handle->typeName : none;
+}
+
 ParameterType CGParameter::GetParameterType()
 {
     const Handle* handle = GetTypedHandle();
@@ -87,10 +94,58 @@ int CGParameter::GetArraySize()
     return handle->arraySize > 0 ? handle->arraySize : 1;
 }
 
+bool CGParameter::SetMatrixRows(int width, int count, const float* values, int stages)
+{
+    bool taken = false;
+    for (int stage = StageVertex; stage <= StagePixel; ++stage) {
+        const Handle& handle = handles[stage];
+        if (!(stages & (1 << stage)) || !handle.present || handle.location < 0 || handle.rows == 0 ||
+            handle.rows == handle.columns || handle.columns != width)
+            continue;
+        taken = true;
+        int elements = std::min(count / handle.rows, std::max(handle.arraySize, 1));
+        if (elements > 0)
+            SetRowMajor(handle, elements, values);
+    }
+    return taken;
+}
+
+void CGParameter::SetRowMajor(const Handle& handle, int elements, const float* rows)
+{
+    // The translated code holds a Cg matrix's rows as its GLSL columns: rows given one after
+    // the other are the GLSL matrix in its own column order.
+    program->Update([&](GLFunctions& gl) {
+        switch (handle.rows * 10 + handle.columns) {
+        case 23:
+            gl.UniformMatrix2x3fv(handle.location, elements, GL_FALSE, rows);
+            break;
+        case 24:
+            gl.UniformMatrix2x4fv(handle.location, elements, GL_FALSE, rows);
+            break;
+        case 32:
+            gl.UniformMatrix3x2fv(handle.location, elements, GL_FALSE, rows);
+            break;
+        case 34:
+            gl.UniformMatrix3x4fv(handle.location, elements, GL_FALSE, rows);
+            break;
+        case 42:
+            gl.UniformMatrix4x2fv(handle.location, elements, GL_FALSE, rows);
+            break;
+        case 43:
+            gl.UniformMatrix4x3fv(handle.location, elements, GL_FALSE, rows);
+            break;
+        default:
+            break;
+        }
+    });
+}
+
 void CGParameter::SetFloats(int width, int count, const float* values, int stages)
 {
     using namespace CGParameterDetail;
     if (!values)
+        return;
+    if (SetMatrixRows(width, count, values, stages))
         return;
     for (int stage = StageVertex; stage <= StagePixel; ++stage) {
         const Handle& handle = handles[stage];
@@ -145,6 +200,21 @@ void CGParameter::SetMatrices(int size, int count, const float* values, int stag
     int type = ParameterTypeFloat2x2 + size - 2;
     for (int stage = StageVertex; stage <= StagePixel; ++stage) {
         const Handle& handle = handles[stage];
+        if ((stages & (1 << stage)) && handle.present && handle.location >= 0 && handle.rows != handle.columns &&
+            handle.rows <= size && handle.columns <= size) {
+            // The corner of each column-major matrix, row by row.
+            int elements = handle.arraySize > 0 ? std::clamp(count, 0, handle.arraySize) : std::min(count, 1);
+            std::vector<float>& rows = scratch;
+            rows.resize(size_t(elements * handle.rows * handle.columns));
+            for (int element = 0; element < elements; ++element)
+                for (int row = 0; row < handle.rows; ++row)
+                    for (int column = 0; column < handle.columns; ++column)
+                        rows[size_t((element * handle.rows + row) * handle.columns + column)] =
+                            values[element * size * size + column * size + row];
+            if (elements > 0)
+                SetRowMajor(handle, elements, rows.data());
+            continue;
+        }
         if (!(stages & (1 << stage)) || !handle.present || handle.location < 0 || handle.type != type)
             continue;
         int elements = handle.arraySize > 0 ? std::clamp(count, 0, handle.arraySize) : 1;
@@ -171,7 +241,8 @@ void CGParameter::SetInitialValue(Stage stage, const std::vector<float>& values)
     int matrix = handle.type >= ParameterTypeFloat2x2 && handle.type <= ParameterTypeFloat4x4
                      ? handle.type - ParameterTypeFloat2x2 + 2
                      : 0;
-    int perElement = matrix ? matrix * matrix : components;
+    bool nonSquare = handle.rows > 0 && handle.rows != handle.columns;
+    int perElement = nonSquare ? handle.rows * handle.columns : matrix ? matrix * matrix : components;
     if (!handle.present || handle.location < 0 || perElement == 0 || values.empty())
         return;
     int elements = std::max(handle.arraySize, 1);
@@ -183,6 +254,10 @@ void CGParameter::SetInitialValue(Stage stage, const std::vector<float>& values)
         data = values;
     else
         return;
+    if (nonSquare) {
+        SetRowMajor(handle, elements, data.data());
+        return;
+    }
     if (matrix) {
         // Written row by row; uploaded column by column.
         std::vector<float> rows = data;

@@ -18,6 +18,7 @@
 #include "graphics/StateObjects.h"
 #include "graphics/Texture.h"
 
+#include <string>
 #include <vector>
 
 namespace Nimbrel::Graphics {
@@ -36,6 +37,9 @@ public:
         int type = 0;       // ParameterType value, 0 when the engine has no name for it
         int arraySize = 0;  // 0 when not an array
         bool sampler = false;
+        std::string typeName;  // the Cg type word ("float2", "float3x4", "sampler1D", ...)
+        int rows = 0;          // a float matrix's rows and columns as Cg counts them
+        int columns = 0;
     };
 
     CGParameter(CGNimbrelProgram* program, const String& name);
@@ -54,6 +58,9 @@ public:
     // another count are left out.
     void SetInitialValue(Stage stage, const std::vector<float>& values);
 
+    // The Cg type word of the uniform (pixel stage first), empty for an invalid parameter.
+    const std::string& GetTypeName() const;
+
     String GetName() override { return name; }
     // Throws "GetParameterType(): Parameter is not valid" when neither stage uses the name and
     // "GetParameterType(): Data type not supported by Nimbrel 2" for types without a name.
@@ -66,6 +73,8 @@ public:
     void SetSampler(Texture* texture, SamplerState* state) override;
     void SetSampler(Texture* texture) override;
 
+    // On a matrix that is not square (a float3x4 bone palette), the vectors are its rows, as
+    // Cg's mul reads them: count rows in all, rows of a matrix one after the other.
     void SetFloat(int count, const float* values) override { SetFloats(1, count, values); }
     void SetFloat2(int count, const float* values) override { SetFloats(2, count, values); }
     void SetFloat3(int count, const float* values) override { SetFloats(3, count, values); }
@@ -80,6 +89,8 @@ public:
     void SetBool2(int count, const bool* values) override;
     void SetBool3(int count, const bool* values) override;
     void SetBool4(int count, const bool* values) override;
+    // Column-major matrices. A parameter whose matrices are not square takes the rows and
+    // columns it has from each (the upper left corner), when the matrices given are that large.
     void SetMatrix2(int count, const float* values) override { SetMatrices(2, count, values); }
     void SetMatrix3(int count, const float* values) override { SetMatrices(3, count, values); }
     void SetMatrix4(int count, const float* values) override { SetMatrices(4, count, values); }
@@ -91,6 +102,10 @@ private:
     // non-array handles take one.
     void SetFloats(int width, int count, const float* values, int stages = 3);
     void SetMatrices(int size, int count, const float* values, int stages = 3);
+    // Uploads elements non-square matrices, each given row by row.
+    void SetRowMajor(const Handle& handle, int elements, const float* rows);
+    // Rows set as vectors of width on non-square matrix handles; true when one took them.
+    bool SetMatrixRows(int width, int count, const float* values, int stages);
     void SetSamplers(int count, Texture* const* textures, SamplerState* const* states);
 
     CGNimbrelProgram* program;
@@ -105,6 +120,8 @@ private:
         bool set = false;
     };
     CacheEntry cache[MaxSamplers];
+    // Reused for matrices rearranged before upload, so that a frame's settings do not allocate.
+    std::vector<float> scratch;
 };
 
 }  // namespace Nimbrel::Graphics

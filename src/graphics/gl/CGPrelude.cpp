@@ -1,5 +1,7 @@
 #include "graphics/gl/CGPrelude.h"
 
+#include "graphics/gl/CGSourceTokens.h"
+
 #include <cctype>
 #include <cstring>
 
@@ -51,7 +53,44 @@ std::string CgSpellings()
     return prelude;
 }
 
+// Whether the source declares a function of this name at the top level (a type word, the
+// name, an opening parenthesis).
+bool DeclaresFunction(const CGSourceTokens& tokens, const char* name)
+{
+    for (size_t i = 1; i + 1 < tokens.Count(); ++i)
+        if (tokens[i].depth == 0 && tokens[i].text == name && tokens[i - 1].identifier && tokens[i + 1].text == "(")
+            return true;
+    return false;
+}
+
 }  // namespace CGPreludeDetail
+
+std::string CGPrelude::GlslSpellings(const std::string& source)
+{
+    using CGPreludeDetail::DeclaresFunction;
+    CGSourceTokens tokens(source);
+    std::string text = "#define vec2 float2\n#define vec3 float3\n#define vec4 float4\n";
+    static const char* const floats[] = {"float", "float2", "float3", "float4"};
+    bool fract = !DeclaresFunction(tokens, "fract");
+    bool mix = !DeclaresFunction(tokens, "mix");
+    bool mod = !DeclaresFunction(tokens, "mod");
+    for (int width = 0; width < 4; ++width) {
+        std::string t = floats[width];
+        if (fract)
+            text += t + " fract(" + t + " x) { return frac(x); }\n";
+        if (mix)
+            text += t + " mix(" + t + " a, " + t + " b, " + t + " t) { return lerp(a, b, t); }\n";
+        if (mod)
+            text += t + " mod(" + t + " x, " + t + " y) { return x - y * floor(x / y); }\n";
+        if (width == 0)
+            continue;
+        if (mix)
+            text += t + " mix(" + t + " a, " + t + " b, float t) { return lerp(a, b, t); }\n";
+        if (mod)
+            text += t + " mod(" + t + " x, float y) { return x - y * floor(x / y); }\n";
+    }
+    return text;
+}
 
 std::string CGPrelude::Swizzle(int components)
 {
@@ -74,6 +113,11 @@ std::string CGPrelude::Text(const std::vector<std::string>& definitions, bool bo
             prelude += "#define " + definition.substr(0, equals) + " " + definition.substr(equals + 1) + "\n";
     }
     return prelude;
+}
+
+std::string CGPrelude::Mangle(const std::string& name)
+{
+    return CGPreludeDetail::KeywordPrefix + name;
 }
 
 std::string CGPrelude::Demangle(const std::string& name)

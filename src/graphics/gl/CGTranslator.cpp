@@ -1,12 +1,16 @@
 // CGTranslator: the route of one translation and the compiler process it runs in. The steps
-// live beside it: the prelude (CGPrelude), glslang's compile (CGSpirvCompiler), SPIRV-Cross's
-// renaming and reflection (CGCrossCompiler), the messages to and from the compiler process
-// (CGWireFormat) and the semantic tables (CGSemantics).
+// live beside it: the source rewrites for Cg that HLSL reads otherwise (CGSourceRewrites,
+// CGUniformRewrites), the prelude (CGPrelude), glslang's compile (CGSpirvCompiler),
+// SPIRV-Cross's renaming and reflection (CGCrossCompiler) with the library functions GLSL 1.20
+// lacks (CGLegacyLibrary), the messages to and from the compiler process (CGWireFormat) and
+// the semantic tables (CGSemantics).
 #include "graphics/gl/CGTranslator.h"
 
 #include "core/Managed.h"
 #include "graphics/gl/CGCrossCompiler.h"
 #include "graphics/gl/CGPrelude.h"
+#include "graphics/gl/CGSourceRewrites.h"
+#include "graphics/gl/CGUniformRewrites.h"
 #include "graphics/gl/CGSpirvCompiler.h"
 #include "graphics/gl/CGWireFormat.h"
 #include "platform/ChildProcess.h"
@@ -18,11 +22,15 @@ namespace Nimbrel::Graphics {
 
 namespace CGTranslatorDetail {
 
-CGTranslator::Result TranslateOnce(const CGTranslator::Request& request, bool boolsAsInts)
+// declarations go after the prelude, before the source.
+CGTranslator::Result TranslateOnce(const CGTranslator::Request& request, const std::string& declarations,
+                                   bool boolsAsInts)
 {
     CGTranslator::Result result;
     CGSpirvCompiler::Output compiled;
-    if (!CGSpirvCompiler::Compile(request, CGPrelude::Text(request.definitions, boolsAsInts), compiled, result.listing))
+    std::string prelude =
+        CGPrelude::Text(request.definitions, boolsAsInts) + CGPrelude::GlslSpellings(request.source) + declarations;
+    if (!CGSpirvCompiler::Compile(request, prelude, compiled, result.listing))
         return result;
     try {
         CGCrossCompiler::Translate(std::move(compiled.spirv), request.stage, compiled.defaults, result);
@@ -34,15 +42,44 @@ CGTranslator::Result TranslateOnce(const CGTranslator::Request& request, bool bo
 }
 
 // A source whose bool uniforms need unsigned integers is tried again with bools as ints.
-CGTranslator::Result TranslateInThisProcess(const CGTranslator::Request& request)
+CGTranslator::Result TranslateWithBoolFallback(const CGTranslator::Request& request, const std::string& declarations)
 {
-    CGTranslator::Result result = TranslateOnce(request, false);
+    CGTranslator::Result result = TranslateOnce(request, declarations, false);
     if (!result.succeeded && result.listing.find("Unsigned integers are not supported") != std::string::npos) {
-        CGTranslator::Result retry = TranslateOnce(request, true);
+        CGTranslator::Result retry = TranslateOnce(request, declarations, true);
         if (retry.succeeded)
             return retry;
     }
     return result;
+}
+
+// The source rewritten into what glslang reads; a source that fails is tried once more
+// without the functions its entry point does not reach, whose errors Cg would not have seen.
+// The first attempt's listing is the one reported when both fail.
+CGTranslator::Result TranslateInThisProcess(const CGTranslator::Request& request)
+{
+    CGTranslator::Request rewritten = request;
+    std::string declarations;
+    try {
+        std::string source = CGSourceRewrites::LenientDirectives(request.source);
+        source = CGUniformRewrites::HoistEntrySamplers(source, request.entryPoint);
+        source = CGUniformRewrites::PrivateCopiesOfWrittenGlobals(source);
+        source = CGUniformRewrites::StateMatrices(source, request.entryPoint, declarations);
+        rewritten.source = CGSourceRewrites::CLikeInitialisers(source);
+    } catch (const std::exception& error) {
+        CGTranslator::Result refused;
+        refused.listing = std::string("ERROR: ") + error.what() + "\n";
+        return refused;
+    }
+    CGTranslator::Result result = TranslateWithBoolFallback(rewritten, declarations);
+    if (result.succeeded)
+        return result;
+    CGTranslator::Request reachable = rewritten;
+    reachable.source = CGSourceRewrites::UnreachableFunctionsRemoved(rewritten.source, request.entryPoint);
+    if (reachable.source == rewritten.source)
+        return result;
+    CGTranslator::Result retry = TranslateWithBoolFallback(reachable, declarations);
+    return retry.succeeded ? retry : result;
 }
 
 // Runs in the compiler process, never in the engine's.

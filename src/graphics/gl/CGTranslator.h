@@ -3,16 +3,24 @@
 // context, with what is needed to link it to the other stage and to reach its uniforms by
 // their Cg names.
 //
-// The route: a short prelude for Cg spellings HLSL lacks (fixed types, `texture` and a few
+// The route: rewrites of the source that keep its lines (lenient directives, samplers of the
+// entry point moved out to global uniforms, private copies of assigned globals, C-like
+// initialisers; a failed compile is tried again without the functions the entry point does
+// not reach), a short prelude for Cg spellings HLSL lacks (fixed types, `texture` and a few
 // other words as plain identifiers, lookups typed by result such as f3tex2D, tex2Dproj with
 // three components), the compile definitions as #define lines, glslang's HLSL front end with
 // Vulkan rules and HLSL functionality 1 (every interface variable keeps its semantic), DX9
 // compatibility for sampler2D and tex2D, legalisation, then SPIRV-Cross to GLSL 1.20. On the
 // GLSL side:
 // - vertex inputs are named by this class and listed with the generic attribute that their
-//   semantic reads (ATTRn reads n; Cg's conventional vertex semantics keep their attributes);
-// - varyings are named after their semantic ("nbl_TEXCOORD0", "nbl_COLOR0"), float ones
-//   widened to vec4 so that stages that disagree on the width still link, as under Cg;
+//   semantic reads (ATTRn reads n; Cg's conventional vertex semantics keep their attributes;
+//   inputs without a semantic take the lowest free attributes in declaration order);
+// - varyings are named after their semantic ("nbl_TEXCOORD0", "nbl_COLOR0"), or after their
+//   own name when they have none ("nbl_var_phase"), float ones widened to vec4 so that stages
+//   that disagree on the width still link, as under Cg;
+// - a pixel colour narrower than four components is widened (alpha 1);
+// - uniform structs are listed member by member under Cg's names ("IN.video_size",
+//   "lights[1].color");
 // - a POSITION (or HPOS) vertex output is the clip position; a POSITION or WPOS pixel input
 //   the window position; FACE the facing sign;
 // - all global uniforms of a stage live in one struct instance named per stage
@@ -21,6 +29,13 @@
 //
 // Global uniforms keep the initial values their declarations give them (CGUniformDefaults),
 // which the program sets after linking, as Cg did.
+//
+// Limits, Cg that does not translate: samplerRECT and texRECT; interfaces; uniforms bound to
+// OpenGL state other than the mvp, modelview[0] and projection matrices (texture matrices,
+// lights, materials, fog); a struct parameter that carries both varyings and samplers; a
+// sampler type inside a longer macro in a struct the entry point takes (glslang dies on it);
+// a global written only through an out argument; int and bool parameters take no values
+// (the engine's Cg contract refuses them).
 //
 // Translate runs glslang and SPIRV-Cross in a separate compiler process (a ChildProcess):
 // this glslang version dies on some valid Cg (an entry parameter whose struct holds a
@@ -48,6 +63,7 @@ public:
     struct Attribute {
         std::string variable;
         int index = 0;
+        std::string name;  // the input as the Cg source names it ("weight", "IN.weight")
     };
 
     // A varying written by the vertex stage or read by the pixel stage.
@@ -63,6 +79,9 @@ public:
         std::string name;      // as written in the Cg source
         std::string variable;  // the GLSL name to look up (without an element index)
         int type = 0;          // ParameterType value; 0 for types the engine cannot name
+        std::string typeName;  // the Cg type word ("float2", "float3x4", "sampler1D", ...)
+        int rows = 0;          // a float matrix's rows and columns as Cg counts them; 0 otherwise
+        int columns = 0;
         int arraySize = 0;     // element count; 0 when not an array
         bool sampler = false;
         unsigned int samplerTarget = 0;  // GL_TEXTURE_2D, GL_TEXTURE_CUBE_MAP, … for samplers

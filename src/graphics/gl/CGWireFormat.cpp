@@ -99,6 +99,7 @@ std::string CGTranslator::Serialize(const Result& result)
     for (const Attribute& attribute : result.attributes) {
         WriteText(writer, attribute.variable);
         writer.I64(attribute.index);
+        WriteText(writer, attribute.name);
     }
     writer.I64(int64_t(result.varyings.size()));
     for (const Varying& varying : result.varyings) {
@@ -112,6 +113,9 @@ std::string CGTranslator::Serialize(const Result& result)
         WriteText(writer, uniform.name);
         WriteText(writer, uniform.variable);
         writer.I64(uniform.type);
+        WriteText(writer, uniform.typeName);
+        writer.I64(uniform.rows);
+        writer.I64(uniform.columns);
         writer.I64(uniform.arraySize);
         writer.I64(uniform.sampler);
         writer.I64(uniform.samplerTarget);
@@ -138,6 +142,7 @@ bool CGTranslator::Deserialize(const std::string& bytes, Result& result)
         for (Attribute& attribute : result.attributes) {
             attribute.variable = ReadText(reader);
             attribute.index = ReadInt(reader);
+            attribute.name = ReadText(reader);
         }
         result.varyings.resize(ReadSize(reader, reader.Remaining() / 8));
         for (Varying& varying : result.varyings) {
@@ -151,6 +156,9 @@ bool CGTranslator::Deserialize(const std::string& bytes, Result& result)
             uniform.name = ReadText(reader);
             uniform.variable = ReadText(reader);
             uniform.type = ReadInt(reader);
+            uniform.typeName = ReadText(reader);
+            uniform.rows = ReadInt(reader);
+            uniform.columns = ReadInt(reader);
             uniform.arraySize = ReadInt(reader);
             uniform.sampler = ReadInt(reader) != 0;
             uniform.samplerTarget = (unsigned int)ReadInt(reader);

@@ -30,6 +30,7 @@ const FeatureSource featureSources[GLFeatureCount] = {
     {3, 0, {"GL_ARB_framebuffer_object", "GL_EXT_framebuffer_object"}, {"", "EXT"}},
     {3, 0, {"GL_ARB_framebuffer_object", "GL_EXT_framebuffer_blit"}, {"", "EXT"}},
     {3, 0, {"GL_ARB_framebuffer_object", "GL_EXT_framebuffer_multisample"}, {"", "EXT"}},
+    {2, 1, {}, {}},
 };
 
 bool AtLeast(int major, int minor, int wantMajor, int wantMinor)

@@ -33,6 +33,7 @@ enum GLFeature : int {
     GLFeatureFramebufferObject,       // 3.0, ARB_framebuffer_object, EXT_framebuffer_object
     GLFeatureFramebufferBlit,         // 3.0, ARB_framebuffer_object, EXT_framebuffer_blit
     GLFeatureFramebufferMultisample,  // 3.0, ARB_framebuffer_object, EXT_framebuffer_multisample
+    GLFeatureNonSquareMatrices,       // 2.1 (the GLSL version the Cg layer writes)
     GLFeatureCount
 };
 
@@ -120,6 +121,12 @@ enum GLFeature : int {
     X(GLFeatureShader, UniformMatrix2fv, glUniformMatrix2fv, PFNGLUNIFORMMATRIX2FVPROC) \
     X(GLFeatureShader, UniformMatrix3fv, glUniformMatrix3fv, PFNGLUNIFORMMATRIX3FVPROC) \
     X(GLFeatureShader, UniformMatrix4fv, glUniformMatrix4fv, PFNGLUNIFORMMATRIX4FVPROC) \
+    X(GLFeatureNonSquareMatrices, UniformMatrix2x3fv, glUniformMatrix2x3fv, PFNGLUNIFORMMATRIX2X3FVPROC) \
+    X(GLFeatureNonSquareMatrices, UniformMatrix2x4fv, glUniformMatrix2x4fv, PFNGLUNIFORMMATRIX2X4FVPROC) \
+    X(GLFeatureNonSquareMatrices, UniformMatrix3x2fv, glUniformMatrix3x2fv, PFNGLUNIFORMMATRIX3X2FVPROC) \
+    X(GLFeatureNonSquareMatrices, UniformMatrix3x4fv, glUniformMatrix3x4fv, PFNGLUNIFORMMATRIX3X4FVPROC) \
+    X(GLFeatureNonSquareMatrices, UniformMatrix4x2fv, glUniformMatrix4x2fv, PFNGLUNIFORMMATRIX4X2FVPROC) \
+    X(GLFeatureNonSquareMatrices, UniformMatrix4x3fv, glUniformMatrix4x3fv, PFNGLUNIFORMMATRIX4X3FVPROC) \
     X(GLFeatureDrawBuffers, DrawBuffers, glDrawBuffers, PFNGLDRAWBUFFERSPROC) \
     X(GLFeatureFramebufferObject, GenFramebuffers, glGenFramebuffers, PFNGLGENFRAMEBUFFERSPROC) \
     X(GLFeatureFramebufferObject, DeleteFramebuffers, glDeleteFramebuffers, PFNGLDELETEFRAMEBUFFERSPROC) \

@@ -4,6 +4,7 @@
 #include "graphics/Device.h"
 #include "graphics/Shader.h"
 #include "utils/Resource.h"
+#include "utils/loaders/ShaderIncludes.h"
 
 namespace Nimbrel::Utils::Loaders {
 
@@ -23,6 +24,7 @@ Object* ShaderLoader::Load(ResourceType type, const String& descriptor, Resource
         Resource<String, ResourceType::String> source(proxy, pieces[0]);
         text = *source;
     }
+    text = ShaderIncludes::Expand(text, pieces[0], proxy);
 
     Graphics::ShaderType stage;
     const char* entryPoint;

@@ -14,6 +14,7 @@
 #include "graphics/StateObjects.h"
 #include "graphics/Texture.h"
 #include "graphics/gl/CGParameter.h"
+#include "graphics/gl/CGDrawingTest.h"
 #include "graphics/gl/CgSources.h"
 #include "graphics/gl/GL2CGDeviceFactory.h"
 #include "graphics/gl/GLDevice.h"
@@ -34,112 +35,11 @@ namespace cg_shading_context_test {
 using namespace Nimbrel;
 using namespace Nimbrel::Graphics;
 
-using Color = std::array<int, 4>;
+using Testing::CGDrawingTest;
+using Testing::Color;
+using Testing::ExpectColor;
 
-// A position-only quad from (x0, y0) to (x1, y1) in clip space, for a triangle strip.
-std::vector<float> Quad(float x0, float y0, float x1, float y1)
-{
-    return {x0, y0, 0, 1, x1, y0, 0, 1, x0, y1, 0, 1, x1, y1, 0, 1};
-}
-
-class CGShadingContextTest : public ::testing::Test {
-protected:
-    static constexpr int Size = 64;
-
-    void SetUp() override
-    {
-        Testing::HoldSDLVideo();
-        window = Managed<Window>(Window::Create(Size, Size, "CGShadingContextTest", true));
-        device = Managed<Device>(factory.CreateDevice(window.Get(), DepthStencilFormatD24S8, 0, 0));
-        glDevice = static_cast<GLDevice*>(device.Get());
-        ASSERT_NE(dynamic_cast<CGShadingContext*>(glDevice->GetShadingContext()), nullptr);
-        // Flat quads: no depth test, no culling.
-        depthOff = Managed<DepthStencilState>(device->CreateDepthStencilState(DepthStencilStateDescriptor()));
-        noCulling = Managed<RasterizerState>(device->CreateRasterizerState(RasterizerStateDescriptor()));
-        device->SetDepthStencilState(depthOff.Get());
-        device->SetRasterizerState(noCulling.Get());
-    }
-
-    Managed<Shader> Compile(ShaderType type, const char* entry, const char* source)
-    {
-        return Managed<Shader>(device->CreateShader(type, false, entry, nullptr, source));
-    }
-
-    Managed<Program> Link(const char* vertexSource, const char* pixelSource, const char* vertexEntry = "vsMain",
-                          const char* pixelEntry = "psMain")
-    {
-        Managed<Shader> vertex = Compile(ShaderTypeVertex, vertexEntry, vertexSource);
-        Managed<Shader> pixel = Compile(ShaderTypePixel, pixelEntry, pixelSource);
-        return Managed<Program>(device->CreateProgram(vertex.Get(), pixel.Get()));
-    }
-    Managed<Program> Link(const char* source) { return Link(source, source); }
-
-    // Draws a triangle strip of 4 vertices with the program; vertices hold stride floats
-    // each, read through the elements.
-    void Draw(Program* program, const std::vector<float>& vertices, int stride, const std::vector<InputElement>& elements)
-    {
-        int bytes = int(vertices.size() * sizeof(float));
-        Managed<VertexBuffer> buffer(device->CreateVertexBuffer(BufferModeStatic, bytes, stride * int(sizeof(float))));
-        buffer->SetData(vertices.data(), 0, bytes);
-        Managed<InputLayout> layout(device->CreateInputLayout(elements.data(), int(elements.size())));
-        device->SetVertexBuffer(0, buffer.Get());
-        device->SetInputLayout(layout.Get());
-        device->SetProgram(program);
-        device->SetPrimitiveType(PrimitiveTriangleStrip);
-        device->Draw(0, 4);
-    }
-
-    // The program over the given clip-space rectangle (the whole screen by default), with
-    // the position in semantic slot 0.
-    void DrawQuad(Program* program, float x0 = -1, float y0 = -1, float x1 = 1, float y1 = 1)
-    {
-        InputElement position;
-        position.semantic = 0;
-        position.components = 4;
-        Draw(program, Quad(x0, y0, x1, y1), 4, {position});
-    }
-
-    void Clear() { device->Clear(ClearColor | ClearDepth, 0, 0, 0, 0, 1, 0); }
-
-    // x and y from the bottom left, as OpenGL counts.
-    Color Pixel(int x, int y)
-    {
-        uint8_t rgba[4] = {};
-        glDevice->GetGL().ReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-        return {rgba[0], rgba[1], rgba[2], rgba[3]};
-    }
-
-    Managed<Texture2D> MakeTexture(int width, int height, const std::vector<uint8_t>& rgba)
-    {
-        Managed<Texture2D> texture(device->CreateTexture2D(width, height, PixelFormatR8G8B8A8, false));
-        texture->SetData(0, rgba.data(), false);
-        return texture;
-    }
-
-    Managed<SamplerState> MakeSampler(Filter filter)
-    {
-        SamplerStateDescriptor descriptor;
-        descriptor.magFilter = filter;
-        descriptor.minFilter = filter;
-        descriptor.mipFilter = FilterNone;
-        return Managed<SamplerState>(device->CreateSamplerState(descriptor));
-    }
-
-    GL2CGDeviceFactory factory;
-    Managed<Window> window;
-    Managed<Device> device;
-    GLDevice* glDevice = nullptr;
-    Managed<DepthStencilState> depthOff;
-    Managed<RasterizerState> noCulling;
-};
-
-void ExpectColor(const Color& actual, const Color& expected, int tolerance, const std::string& what)
-{
-    for (int i = 0; i < 4; ++i)
-        EXPECT_NEAR(actual[size_t(i)], expected[size_t(i)], tolerance)
-            << what << ": channel " << i << " of (" << actual[0] << ", " << actual[1] << ", " << actual[2] << ", "
-            << actual[3] << ")";
-}
+class CGShadingContextTest : public CGDrawingTest {};
 
 TEST_F(CGShadingContextTest, InputSemanticsReadTheGenericAttributeTheyName)
 {
@@ -587,7 +487,7 @@ TEST_F(CGShadingContextTest, CompileErrorsThrowAndPrintTheCompilersListing)
     EXPECT_NE(printed.find(message), std::string::npos) << printed;
 
     // A source this glslang dies on ends as an error too, and compiling goes on.
-    const char* crashing = "struct Material { sampler2D map; float4 tint; };\n"
+    const char* crashing = "#define MEMBERS sampler2D map; float4 tint;\nstruct Material { MEMBERS };\n"
                            "float4 psMain(float2 uv : TEXCOORD0, uniform Material m) : COLOR\n"
                            "{ return tex2D(m.map, uv) * m.tint; }\n";
     ::testing::internal::CaptureStderr();

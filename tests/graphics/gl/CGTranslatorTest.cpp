@@ -286,11 +286,24 @@ TEST(CGTranslatorTest, FailuresComeBackAsListings)
         {"an empty entry point", "float4 main(float2 uv : TEXCOORD0) : COLOR { return uv.xyxy; }", "",
          "entry point \"\" not found"},
         {"an empty source", "", "main", "entry point \"main\" not found"},
+        {"a sampler in a struct parameter that also holds varyings",
+         "struct Mixed { float2 uv : TEXCOORD0; sampler2D map; };\n"
+         "float4 main(Mixed IN) : COLOR { return tex2D(IN.map, IN.uv); }\n",
+         "main", "ERROR: line 2: the parameter \"IN\" of type Mixed holds both varyings and samplers"},
+        {"an error after the entry point's samplers were moved out: its line is kept",
+         "struct Lut { sampler2D tex; float2 size; };\n"
+         "float4 main(uniform Lut lut,\n"
+         "            in sampler2D s : TEXUNIT0) : COLOR\n"
+         "{\n"
+         "    return tex2D(lut.tex, lut.size) + tex2D(s, lut.size) + undefinedThing;\n"
+         "}\n",
+         "main", "0:5: 'undefinedThing'"},
         {"a vertex input semantic with no attribute", "float4 main(float4 p : WHATEVER) : POSITION { return p; }",
          "main", "\"WHATEVER\", which names no vertex attribute"},
-        // This glslang version dies with a segmentation fault on it.
-        {"an entry parameter whose struct holds a sampler",
-         "struct Material { sampler2D map; float4 tint; };\n"
+        // This glslang version dies with a segmentation fault on it: the sampler, hidden in a
+        // macro, keeps the parameter from being moved out of the entry point.
+        {"an entry parameter whose struct holds a sampler inside a macro",
+         "#define MEMBERS sampler2D map; float4 tint;\nstruct Material { MEMBERS };\n"
          "float4 main(float2 uv : TEXCOORD0, uniform Material m) : COLOR { return tex2D(m.map, uv) * m.tint; }\n",
          "main", "the compiler crashed (signal 11"},
     };
@@ -301,6 +314,10 @@ TEST(CGTranslatorTest, FailuresComeBackAsListings)
         EXPECT_FALSE(result.succeeded) << c.what;
         EXPECT_NE(result.listing.find(c.expected), std::string::npos) << c.what << "\n" << result.listing;
     }
+    // A struct variable that happens to be called state is no state binding.
+    EXPECT_TRUE(Translate("struct S { float4 x; }; uniform S state;\n"
+                          "float4 main(float4 c : TEXCOORD0) : COLOR { return c.x > 0 ? c : state.x; }\n",
+                          "main", CGTranslator::StagePixel).succeeded);
     // The process that crashed was a copy; compiling goes on.
     EXPECT_TRUE(Translate(cg_sources::BlurPass, "psMain", CGTranslator::StagePixel).succeeded);
 }

@@ -1,12 +1,14 @@
 // Programs and textures loaded through the default proxy from files in a folder, drawn on the
 // GL device with Cg under Xvfb (Mesa) and judged by the pixels read back.
 
+#include "core/Exception.h"
 #include "core/Managed.h"
 #include "graphics/Buffer.h"
 #include "graphics/InputElement.h"
 #include "graphics/InputLayout.h"
 #include "graphics/Parameter.h"
 #include "graphics/Program.h"
+#include "graphics/Shader.h"
 #include "graphics/StateDescriptors.h"
 #include "graphics/StateObjects.h"
 #include "graphics/Texture.h"
@@ -227,6 +229,59 @@ TEST_F(GraphicsLoadersGLTest, ARewrittenProgramFileDrawsItsNewColourAfterThePoll
     EXPECT_EQ(watch.Update(), 1);
     EXPECT_EQ(draw(), (Rgb{0, 255, 0}));
     EXPECT_EQ(reports.size(), 1u);
+}
+
+TEST_F(GraphicsLoadersGLTest, IncludedCgFilesResolveBesideTheirIncluderAndReloadIt)
+{
+    const std::string header = temp / "shaders/common/tint.cg";
+    auto writeHeader = [&](const std::string& colour, int second) {
+        temp.Write("shaders/common/tint.cg", "#include \"../base.cg\"\nfloat4 Tint() { return Scale(" + colour + "); }\n");
+        std::filesystem::last_write_time(header, std::filesystem::file_time_type(std::chrono::seconds(2000000 + second)));
+    };
+    temp.Write("shaders/base.cg", "float4 Scale(float4 c) { return c * 0.5 + float4(0, 0, 0, 0.5); }\n");
+    writeHeader("float4(2, 0, 0, 1)", 0);
+    temp.Write("shaders/fx.cg", "#include \"common/tint.cg\"\n"
+                                "void vsMain(float4 p : N_POSITION, out float4 o : POSITION) { o = p; }\n"
+                                "float4 psMain() : COLOR { return Tint(); }\n");
+    double now = 0;
+    std::vector<std::string> reports;
+    Utils::ResourceWatch watch(
+        proxy.Get(), [&] { return now; }, 0.25, [&](const String& message) { reports.push_back(message.CStr()); });
+    const int entry = watch.Watch(ResourceType::Program, "shaders/fx.cg");
+    auto draw = [&] {
+        DrawQuad(watch.Get<Program>(entry));
+        return Pixel(Size / 2, Size / 2);
+    };
+    EXPECT_EQ(draw(), (Rgb{255, 0, 0}));
+
+    // A change to the included file alone reloads the program.
+    writeHeader("float4(0, 2, 0, 1)", 1);
+    now = 0.3;
+    EXPECT_EQ(watch.Update(), 1);
+    EXPECT_EQ(draw(), (Rgb{0, 255, 0}));
+    EXPECT_TRUE(reports.empty());
+
+    // Lines after an include keep their numbers in the compiler's messages.
+    temp.Write("broken.cg", "#include \"shaders/base.cg\"\n"
+                            "void vsMain(float4 p : N_POSITION, out float4 o : POSITION) { o = p; }\n"
+                            "float4 psMain() : COLOR { return undefinedThing; }\n");
+    // And a file that includes itself is refused, with the line of the include.
+    temp.Write("loop.cg", "float4 x;\n#include \"loop.cg\"\n");
+    struct Case {
+        const char* descriptor;
+        const char* expected;
+    };
+    for (const Case& c : {Case{"broken.cg", "0:3: 'undefinedThing'"},
+                          Case{"loop.cg", "loop.cg(2): \"loop.cg\" includes itself"},
+                          Case{"missing.cg", "missing.cg"}}) {
+        std::string message;
+        try {
+            Resource<Shader, ResourceType::PixelShader> shader(proxy.Get(), c.descriptor);
+        } catch (const Exception& error) {
+            message = error.GetMessage().CStr();
+        }
+        EXPECT_NE(message.find(c.expected), std::string::npos) << c.descriptor << ": " << message;
+    }
 }
 
 TEST_F(GraphicsLoadersGLTest, ARewrittenImageReloadsItsTexture)
