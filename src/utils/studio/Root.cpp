@@ -140,8 +140,10 @@ void Root::BuildMenu()
     exitItem = menu->AddItem("Exit");
     // The editors behind these entries are not part of the Studio yet: greyed, they take no
     // clicks.
-    for (GUI::MenuItem* item : {probeMonitorItem, probeBrowserItem, framebufferBrowserItem, sequencerItem, trackerItem})
+    for (GUI::MenuItem* item : {probeMonitorItem, probeBrowserItem, framebufferBrowserItem, sequencerItem, trackerItem}) {
+        item->SetKind(GUI::MenuItem::KindGreyed);
         item->Disable();
+    }
     menu->Hide();
 }
 
