@@ -2,7 +2,9 @@
 // where the right click was, its actions, errors shown without ending the program, and the
 // per-frame probe reset and sync evaluation.
 #include "input/KeyCodes.h"
+#include "support/AllocationWatch.h"
 #include "support/MemoryFileSystem.h"
+#include "utils/draw2d/GraphicsDeviceBlitter.h"
 #include "utils/ProbeProxy.h"
 #include "utils/gui/Applet.h"
 #include "utils/gui/DefaultSkin.h"
@@ -209,6 +211,46 @@ TEST_F(RootTest, FrameResetsEveryProbeThenEvaluatesTheSyncData)
     root->Frame();
     EXPECT_EQ(probes->GetValue(loose), 0.0f);
     EXPECT_EQ(probes->GetValue(fade), 0.5f);
+}
+
+TEST_F(RootTest, ASteadyFrameWithTheMenuOpenAndAProbeDrivenAllocatesNothing)
+{
+    if (!Testing::AllocationWatch::Available())
+        GTEST_SKIP() << "no allocation hooks without AddressSanitizer";
+    Testing::FakeDevice& device = *graphics.lastDevice;
+    Managed<Utils::Draw2D::GraphicsDeviceBlitter> deviceBlitter(new Utils::Draw2D::GraphicsDeviceBlitter(&device, 4000));
+    Managed<Utils::Effect> plain(new Utils::Effect());
+    auto* studio = new Utils::Studio::Root(app.Get(), deviceBlitter.Get(), plain.Get(), &Testing::StudioTestClock);
+    studio->SetFont(Utils::GUI::FontResource(face.Get()));
+    Utils::Studio::SyncData* sync = studio->GetSyncData();
+    const int track = sync->AddTrack(".pulse");
+    Utils::Studio::TrackGroup* group = sync->GetTrackGroup(sync->AddTrackGroup(".pulse"));
+    group->AddTrack(sync->GetTrack(track));
+    sync->BindProbe(track, Utils::ProbeProxy::GetGlobal()->GetProbe("pulse"));
+    Utils::Studio::Block* block = sync->GetBlock(sync->CreateBlock(0, 100000, group));
+    block->GetPattern(0)->SetKey(Utils::Studio::Key{Utils::Studio::InterpolationLinear, 0.0f, 0.0f, 0});
+    block->GetPattern(0)->SetKey(Utils::Studio::Key{Utils::Studio::InterpolationLinear, 1.0f, 1.0f, 100000});
+    studio->HandleMouse(Point(100, 100), Testing::MouseDown(100, 100, Input::MouseButtonRight));
+    studio->HandleMouse(Point(100, 100), Testing::MouseUp(100, 100, Input::MouseButtonRight));
+    ASSERT_TRUE(studio->GetMenu()->IsVisible());
+    device.recording = false;
+    for (int warm = 0; warm < 3; ++warm) {
+        StudioTestSeconds() += 0.02;
+        studio->Frame();
+    }
+    const int pulse = Utils::ProbeProxy::GetGlobal()->GetProbeIndex("pulse");
+    const float before = Utils::ProbeProxy::GetGlobal()->GetValue(pulse);
+    {
+        Testing::AllocationWatch allocations;
+        for (int i = 0; i < 20; ++i) {
+            StudioTestSeconds() += 0.02;
+            studio->Frame();
+        }
+        EXPECT_EQ(allocations.AllocationCount(), 0u);
+    }
+    EXPECT_GT(Utils::ProbeProxy::GetGlobal()->GetValue(pulse), before) << "the frames did move the probe";
+    studio->Close();
+    Utils::GUI::Widget::Collect();
 }
 
 class RootJoystickTest : public Testing::StudioRootTest {
