@@ -168,6 +168,8 @@ void Root::Frame()
     Widget::Frame();  // Draw(this), then every child's Frame
     blitter->End();
     Composite();
+    // Windows closed during this pass's events and drawing go now, outside any handler.
+    Widget::Collect();
     ProbeProxy::GetGlobal()->ResetValues();
     syncData->Evaluate(GetTimeQticks());
 }

@@ -4,8 +4,9 @@
 //
 // The host makes it its Application's input listener and calls Frame() once per pass, after
 // the presentation is drawn: the clock advances, the Studio's windows are drawn into the
-// root's blitter and composited over the frame, every probe is reset and the sync data is
-// evaluated at the current musical time for the next frame.
+// root's blitter and composited over the frame, closed widgets are collected
+// (GUI::Widget::Collect), every probe is reset and the sync data is evaluated at the current
+// musical time for the next frame.
 //
 // A right click anywhere opens the menu where it was clicked. Its items open tool windows,
 // save and load the project, and end the presentation ("Exit"); Ctrl+S saves from anywhere and

@@ -117,8 +117,10 @@ TEST_F(RootFilesTest, RepeatedLoadReplacesTheWindowsItLoadedWithWhatTheFileSaysN
     UseMemoryFolder();
     AddWindow({1, 2}, {30, 40});
     root->Save();
+    IO::FileSystem* before = app->GetResourceProxy()->GetFileSystem();
     root->Load();
     root->Load();
+    EXPECT_EQ(app->GetResourceProxy()->GetFileSystem(), before) << "the proxy's file system is restored";
     EXPECT_EQ(Placed(), WindowList({{{1, 2}, {30, 40}}, {{1, 2}, {30, 40}}})) << "the saved window stays, one loaded copy";
 
     const std::string layout = "<studio_root><widget pos=\"(5, 6)\" size=\"(70, 80)\"/><widget/></studio_root>";

@@ -16,6 +16,7 @@
 #include "StudioRootFixture.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace studio_root_test {
 
@@ -108,7 +109,10 @@ TEST_F(RootTest, ExitEndsTheMainLoop)
 
 TEST_F(RootTest, FailingMenuLoadIsShownAndTheStudioCarriesOn)
 {
+    ::testing::internal::CaptureStdout();
     Choose("Project", "Load Project");
+    std::fflush(stdout);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Studio::Root::Load(): No data folder set\n");
     Utils::GUI::Applet* error = root->GetErrorWindow();
     ASSERT_NE(error, nullptr);
     EXPECT_TRUE(error->IsVisible());
@@ -120,9 +124,11 @@ TEST_F(RootTest, FailingMenuLoadIsShownAndTheStudioCarriesOn)
     EXPECT_TRUE(app->Update());
     root->Frame();
 
+    const int widgets = Utils::GUI::Widget::GetWidgetCount();
     error->Close();
-    Utils::GUI::Widget::Collect();
     EXPECT_EQ(root->GetErrorWindow(), nullptr);
+    root->Frame();
+    EXPECT_LT(Utils::GUI::Widget::GetWidgetCount(), widgets) << "the frame collects the closed window";
 }
 
 TEST_F(RootTest, ControlSSavesFromAnywhereWithoutReachingTheWindows)
