@@ -76,8 +76,21 @@ void Root::Save()
         DiscardTemporary(LayoutTemporaryFileName);
         throw;
     }
-    folder->MoveFile(LayoutTemporaryFileName, LayoutFileName);
-    folder->MoveFile(SyncData::TemporaryFileName, SyncData::FileName);
+    // Each file is whole once renamed; a rename that fails leaves the old file of that name,
+    // so the folder holds a pair that loads either way. What was not renamed is removed.
+    try {
+        folder->MoveFile(LayoutTemporaryFileName, LayoutFileName);
+    } catch (const Exception&) {
+        DiscardTemporary(LayoutTemporaryFileName);
+        DiscardTemporary(SyncData::TemporaryFileName);
+        throw;
+    }
+    try {
+        folder->MoveFile(SyncData::TemporaryFileName, SyncData::FileName);
+    } catch (const Exception&) {
+        DiscardTemporary(SyncData::TemporaryFileName);
+        throw;
+    }
     for (SaveComponent* component : saveComponents)
         component->Save(dataFolder);
 }

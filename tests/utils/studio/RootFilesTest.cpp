@@ -142,6 +142,7 @@ TEST_F(RootFilesTest, ASaveStoppedBetweenTheTwoRenamesLeavesAPairThatLoads)
     memory->movesLeft = 1;
     EXPECT_THROW_MESSAGE(root->Save(), "MemoryFileSystem: move failed");
     memory->movesLeft = -1;
+    EXPECT_FALSE(memory->Has("syncdata.bin.tmp")) << "what was not renamed is removed";
     CloseRoot();
 
     root = MakeRoot();
@@ -176,6 +177,12 @@ TEST_F(RootFilesTest, AFailedWriteLeavesTheOldFilesWholeAndNoTemporaryFile)
         EXPECT_FALSE(memory->Has("gui_layout.xml.tmp")) << limit;
         EXPECT_FALSE(memory->Has("syncdata.bin.tmp")) << limit;
     }
+    memory->movesLeft = 0;  // both written, neither renamed
+    EXPECT_THROW_MESSAGE(root->Save(), "MemoryFileSystem: move failed");
+    EXPECT_EQ((*memory)["gui_layout.xml"], layout);
+    EXPECT_EQ((*memory)["syncdata.bin"], sync);
+    EXPECT_FALSE(memory->Has("gui_layout.xml.tmp"));
+    EXPECT_FALSE(memory->Has("syncdata.bin.tmp"));
 }
 
 TEST_F(RootFilesTest, ADamagedLayoutDoesNotKeepTheSyncDataFromLoading)
