@@ -27,7 +27,7 @@ Object* GUILoader::Load(ResourceType, const String& descriptor, ResourceProxy* p
         document = RequestPrivate<Xml::Document>(proxy, ResourceType::XmlDocument, descriptor);
         Xml::Element* root = document->GetRoot();
         if (!root)
-            throw Exception("GUI Loader: The document '" + descriptor + "' has no root element");
+            throw Exception("The document '" + descriptor + "' has no root element");
         root->AddRef();
         element.Set(root);
     }
@@ -40,7 +40,7 @@ GUI::Widget* GUILoader::Build(Xml::Element* element, ResourceProxy* proxy, int d
     GUI::Skin* skin = proxy->GetSkin();
     if (name == "studio_root") {
         if (depth >= MaximumDepth)
-            throw Exception(String::Format("GUI Loader: Containers nest deeper than %d levels", MaximumDepth));
+            throw Exception(String::Format("Containers nest deeper than %d levels", MaximumDepth));
         // Released (and left to Widget::Collect) when a child fails.
         Managed<GUI::Widget> container(new GUI::Widget(skin->GetPainter()));
         for (Xml::Element* child = element->GetFirstChild(); child; child = child->GetNextSibling())
