@@ -34,8 +34,7 @@ Draw2D::Blitter* BlitterFor(Application* application, Draw2D::Blitter* given)
     return new Draw2D::GraphicsDeviceBlitter(application->GetGraphicsDevice(), Root::BlitterCapacity);
 }
 
-// The built-in Studio icon: a 16 x 16 blue disc with a white ring, premultiplied edges left
-// to the blitter.
+// The built-in Studio icon: a 16 x 16 blue disc in a white ring, on transparent pixels.
 Bitmap2D* CreateStudioIcon()
 {
     constexpr int Size = 16;
