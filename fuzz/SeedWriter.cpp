@@ -365,6 +365,19 @@ void XmlSeeds()
     Seed("xml", "doctype.xml", text("<!DOCTYPE layout [<!ELEMENT layout ANY>]>\n<layout><row><cell/><cell>1</cell></row><row/></layout>"));
 }
 
+// Studio layouts: a container of placed windows, and the elements the loader refuses.
+void GuiLayoutSeeds()
+{
+    auto text = [](const std::string& document) { return Bytes(document.begin(), document.end()); };
+    Seed("gui_layout", "windows.xml", text("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                                           "<studio_root >\n"
+                                           "  <widget pos=\"(120, 40)\" size=\"(300, 200)\" />\n"
+                                           "  <widget size=\"(-5, 99999)\" />\n"
+                                           "  <studio_root><widget pos=\"(1,2)\"/></studio_root>\n"
+                                           "</studio_root>\n"));
+    Seed("gui_layout", "refused.xml", text("<studio_root><widget pos=\"(1)\"/><probe_monitor><watch probe=\"a\"/></probe_monitor></studio_root>"));
+}
+
 // NSG: a library of each record kind, written field by field, and the bare header.
 void NsgSeeds()
 {
@@ -520,6 +533,7 @@ int main(int argc, char** argv)
         JpegSeeds();
         HdrSeeds();
         XmlSeeds();
+        GuiLayoutSeeds();
         NsgSeeds();
         NsgmlSeeds();
         FontSeeds();

@@ -12,7 +12,7 @@
 # the remaining targets have run.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-targets=(ngm wav ogg zip syncdata tga png jpeg hdr xml nsg nsgml font collada cg)
+targets=(ngm wav ogg zip syncdata tga png jpeg hdr xml gui_layout nsg nsgml font collada cg)
 target="${1:-all}"
 seconds="${2:-60}"
 if [[ "$target" != all && ! " ${targets[*]} " =~ " $target " ]]; then

@@ -402,6 +402,9 @@ bool Application::Update()
     bool escapeReleased = false;
     if (exitOnEscape && keyPressed.TryGet(Input::KeyEscape, escapeReleased) && escapeReleased)
         return false;
+    // Input handlers (a menu's "Exit") may have asked for the end during ProcessInput.
+    if (exitRequested)
+        return false;
 
     time = timer->GetElapsed();
     frameTime = timer->GetDelta();

@@ -114,6 +114,8 @@ public:
     void Start();
     // One pass of the main loop; false when the loop should end.
     bool Update();
+    // Makes the next Update return false, as a released Escape does with exit-on-Escape.
+    void RequestExit() { exitRequested = true; }
 
 private:
     void ReleaseCreatedMembers(bool releaseFileSystem);
@@ -166,6 +168,7 @@ private:
 
     bool inputProcessing = false;
     bool exitOnEscape = false;
+    bool exitRequested = false;
     bool running = false;
 };
 

@@ -3,6 +3,7 @@
 #include "utils/FileOpener.h"
 #include "utils/loaders/AudioClipLoader.h"
 #include "utils/loaders/COLLADALoader.h"
+#include "utils/loaders/GUILoader.h"
 #include "utils/loaders/HDRLoader.h"
 #include "utils/loaders/JPEGLoader.h"
 #include "utils/loaders/Ngm.h"
@@ -33,7 +34,7 @@ DefaultResourceProxy::DefaultResourceProxy()
 {
     Register(new FileOpener());                      //  1 InputStream, OutputStream, FileSystem, Buffer
     Register(new Loaders::Ngm());                    //  2 Geometry
-    // Register(new Loaders::GUILoader());           //  3 GUIWidget             (GUI toolkit: layout loader)
+    Register(new Loaders::GUILoader());              //  3 GUIWidget
     Register(new Loaders::NsgLoader());              //    Scene: a library on its own, tried after markup and COLLADA
     Register(new Loaders::Nsgml());                  //  4 Scene, SceneNode
     Register(new Loaders::COLLADALoader());          //  5 Scene

@@ -384,12 +384,18 @@ String ResourceProxy::Dump() const
     String dump = "Index\tRefCount\tType\tDescriptor\n";
     for (int i = 0; i < records.Count(); ++i) {
         const AssetRecord& record = records[i];
-        String name;
-        if (!typeNames.TryGet(record.type, name))
-            name = "???????";
-        dump += String(i) + "\t" + String(record.object->GetRefCount()) + "\t" + name + "\t" + record.descriptor + "\n";
+        dump += String(i) + "\t" + String(record.object->GetRefCount()) + "\t" + GetTypeName(record.type) + "\t" +
+                record.descriptor + "\n";
     }
     return dump;
+}
+
+String ResourceProxy::GetTypeName(ResourceType type) const
+{
+    String name;
+    if (!typeNames.TryGet(type, name))
+        name = "???????";
+    return name;
 }
 
 void ResourceProxy::SetFileSystem(IO::FileSystem* system)

@@ -122,6 +122,8 @@ public:
     void GetFiles(ResourceType type, const String& descriptor, Array<String>& files) const;
     // "Index\tRefCount\tType\tDescriptor\n" and one such line per record.
     String Dump() const;
+    // The type's name as Dump writes it ("???????" for a type it does not know).
+    String GetTypeName(ResourceType type) const;
 
     int GetRecordCount() const { return records.Count(); }
     const AssetRecord& GetRecord(int index) const { return records[index]; }

@@ -85,6 +85,11 @@ Managed<Graphics::Program> CgGLWindow::Link(const char* source)
 
 Frame CgGLWindow::ReadFrame() const
 {
+    return ReadBackBuffer(glDevice);
+}
+
+Frame ReadBackBuffer(Graphics::GLDevice* glDevice)
+{
     Graphics::Surface* back = glDevice->GetBackBuffer();
     Frame frame;
     frame.width = back->GetWidth();

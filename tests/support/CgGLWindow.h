@@ -39,6 +39,8 @@ struct Frame {
 };
 
 bool Near(const Rgb& a, const Rgb& b, int tolerance);
+// The device's back buffer, top row first.
+Frame ReadBackBuffer(Graphics::GLDevice* device);
 std::string ToText(const Rgb& c);
 
 // Positions only: the object-space position through WorldViewProjection, in the state's

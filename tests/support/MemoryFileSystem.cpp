@@ -84,8 +84,10 @@ IO::Stream* MemoryFileSystem::OpenFile(const String& path, IO::FileMode mode)
 void MemoryFileSystem::MoveFile(const String& from, const String& to)
 {
     operations.push_back(std::string("move ") + from.CStr() + " -> " + to.CStr());
-    if (failMoves)
+    if (failMoves || movesLeft == 0)
         throw Exception("MemoryFileSystem: move failed");
+    if (movesLeft > 0)
+        --movesLeft;
     auto found = files.find(from.CStr());
     if (found == files.end())
         throw Exception("MemoryFileSystem: no file " + from);

@@ -3,8 +3,8 @@
 // vectors by path. A file opened for writing is created (or emptied) at once and written
 // through, so a test sees exactly what reached "disk", including a half-written file.
 // Knobs imitate a failing disk: `writeLimit` is the number of bytes all further writes accept
-// in total (-1 for no limit), `failMoves` makes MoveFile throw, `garbleReads` flips the first
-// byte of what every read returns. `operations` logs every OpenFile, MoveFile and DeleteFile
+// in total (-1 for no limit), `failMoves` makes MoveFile throw (`movesLeft` lets that many
+// moves through first), `garbleReads` flips the first byte of what every read returns. `operations` logs every OpenFile, MoveFile and DeleteFile
 // ("open r syncdata.bin", "open w x.tmp", "move a -> b", "delete x.tmp").
 // GetFiles lists nothing but files, with the write times a test gives them.
 
@@ -37,6 +37,8 @@ public:
 
     int64_t writeLimit = -1;
     bool failMoves = false;
+    // MoveFile calls that still succeed before every further one throws; -1 for no limit.
+    int movesLeft = -1;
     bool garbleReads = false;
     std::vector<std::string> operations;
     // The last write time GetFiles reports per path; tests set it when they change a file.

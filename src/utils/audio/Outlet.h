@@ -32,6 +32,7 @@
 #include "sound/Device.h"
 #include "utils/audio/HeardSource.h"
 #include "utils/audio/Stream.h"
+#include "utils/audio/Transport.h"
 
 #include <cstdint>
 #include <memory>
@@ -42,7 +43,7 @@ namespace Nimbrel::Utils::Audio {
 // 32767 and truncated toward zero (1.0 gives 32767, -1.0 gives -32767, NaN gives 0).
 void ConvertToPCM16(const float* samples, int16_t* pcm, int count);
 
-class Outlet : public Object, public HeardSource {
+class Outlet : public Object, public HeardSource, public Transport {
 public:
     // Bytes of the sound buffer ring.
     static constexpr int RingBytes = 44100;
@@ -57,10 +58,10 @@ public:
     Outlet(const Outlet&) = delete;
     Outlet& operator=(const Outlet&) = delete;
 
-    void Play();
+    void Play() override;
     // Pauses; the queued audio stays and Play resumes it.
-    void Stop();
-    void Seek(double seconds);
+    void Stop() override;
+    void Seek(double seconds) override;
     // True once the last decoded frame has been played (or the feeder failed).
     bool IsFinished() const;
     // The stream's duration, read once at construction; throws what the stream threw then.

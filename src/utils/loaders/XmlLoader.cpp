@@ -3,6 +3,7 @@
 #include "core/Exception.h"
 #include "io/Buffer.h"
 #include "utils/Resource.h"
+#include "utils/loaders/PrivateRequest.h"
 #include "utils/loaders/PugiXmlDocumentWrapper.h"
 
 #include <pugixml.hpp>
@@ -22,7 +23,9 @@ Object* XmlLoader::Load(ResourceType, const String& descriptor, ResourceProxy* p
 {
     auto document = std::make_unique<pugi::xml_document>();
     {
-        Resource<IO::Buffer, ResourceType::Buffer> bytes(proxy, descriptor);
+        // The bytes are needed only while parsing; a private request keeps them out of the
+        // records, so a document read afresh sees the file as it is now.
+        Managed<IO::Buffer> bytes = RequestPrivate<IO::Buffer>(proxy, ResourceType::Buffer, descriptor);
         pugi::xml_parse_result parsed = document->load_buffer(bytes->Data(), static_cast<size_t>(bytes->GetSize()),
                                                               xml_loader_detail::ParseOptions,
                                                               pugi::encoding_utf8);

@@ -1,8 +1,8 @@
 #pragma once
 // Utils::Loaders::XmlLoader: the service that reads XML files into read-only documents.
 //
-// The file's bytes are the Buffer of the same descriptor, requested through the proxy doing
-// the load (so it is cached and the descriptor's hints apply). pugixml parses exactly those
+// The file's bytes are the Buffer of the same descriptor, requested privately through the
+// proxy doing the load (the descriptor's hints apply; the bytes are not kept in the records). pugixml parses exactly those
 // bytes, as they are (no conversion of encoding, none of white space in attribute values);
 // entities and CDATA are resolved, comments, processing instructions and the declaration
 // are dropped. The result is a PugiXmlDocumentWrapper.

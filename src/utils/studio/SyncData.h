@@ -92,7 +92,13 @@ public:
     // length) into its probes; later blocks overwrite earlier ones. Probes are not reset here.
     void Evaluate(double t);
 
+    static constexpr const char* FileName = "syncdata.bin";
+    static constexpr const char* TemporaryFileName = "syncdata.bin.tmp";
+
     void Save(IO::FileSystem* folder) const;
+    // Save without the final rename: leaves the checked file under TemporaryFileName, for a
+    // caller that replaces several files together.
+    void SaveTemporary(IO::FileSystem* folder) const;
     void Load(IO::FileSystem* folder);
 
     ProbeProxy* GetProbeProxy() const { return probes.Get(); }

@@ -23,14 +23,19 @@ namespace Nimbrel::Utils::Studio {
 
 namespace SyncDataFileDetail {
 
-const char* const FileName = "syncdata.bin";
-const char* const TemporaryName = "syncdata.bin.tmp";
+const char* const TemporaryName = SyncData::TemporaryFileName;
 
 const char* const LoadPrefix = "SyncData::Load(): ";
 
 }  // namespace SyncDataFileDetail
 
 void SyncData::Save(IO::FileSystem* folder) const
+{
+    SaveTemporary(folder);
+    folder->MoveFile(TemporaryFileName, FileName);
+}
+
+void SyncData::SaveTemporary(IO::FileSystem* folder) const
 {
     using namespace SyncDataFileDetail;
     if (!folder)
@@ -133,7 +138,6 @@ void SyncData::Save(IO::FileSystem* folder) const
         }
         throw;
     }
-    folder->MoveFile(TemporaryName, FileName);
 }
 
 void SyncData::Load(IO::FileSystem* folder)

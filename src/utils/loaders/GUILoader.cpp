@@ -1,0 +1,60 @@
+#include "utils/loaders/GUILoader.h"
+
+#include "core/Exception.h"
+#include "core/Managed.h"
+#include "utils/gui/PointText.h"
+#include "utils/gui/Skin.h"
+#include "utils/gui/Widget.h"
+#include "utils/loaders/PrivateRequest.h"
+#include "utils/xml/Document.h"
+#include "utils/xml/Element.h"
+
+namespace Nimbrel::Utils::Loaders {
+
+Object* GUILoader::Load(ResourceType, const String& descriptor, ResourceProxy* proxy)
+{
+    Managed<Xml::Element> element;
+    Managed<Xml::Document> document;
+    try {
+        // Only elements recorded with Add resolve: no service makes one.
+        Object* recorded = proxy->Get(ResourceType::XmlElement, descriptor);
+        element.Set(dynamic_cast<Xml::Element*>(recorded));
+        if (!element) {
+            recorded->Release();
+            throw Exception("Resource '" + descriptor + "' is not of the requested type");
+        }
+    } catch (const Exception&) {
+        document = RequestPrivate<Xml::Document>(proxy, ResourceType::XmlDocument, descriptor);
+        Xml::Element* root = document->GetRoot();
+        if (!root)
+            throw Exception("The document '" + descriptor + "' has no root element");
+        root->AddRef();
+        element.Set(root);
+    }
+    return Build(element.Get(), proxy, 0);
+}
+
+GUI::Widget* GUILoader::Build(Xml::Element* element, ResourceProxy* proxy, int depth)
+{
+    const String name = element->GetName();
+    GUI::Skin* skin = proxy->GetSkin();
+    if (name == "studio_root") {
+        if (depth >= MaximumDepth)
+            throw Exception(String::Format("Containers nest deeper than %d levels", MaximumDepth));
+        // Released (and left to Widget::Collect) when a child fails.
+        Managed<GUI::Widget> container(new GUI::Widget(skin->GetPainter()));
+        for (Xml::Element* child = element->GetFirstChild(); child; child = child->GetNextSibling())
+            container->AddChild(Build(child, proxy, depth + 1));
+        return container.Detach();
+    }
+    if (name != "widget")
+        throw Exception("Unsupported widget name '" + name + "', try another loader");
+    Managed<GUI::Widget> widget(new GUI::Widget(skin->GetPainter()));
+    if (element->HasAttribute("pos"))
+        widget->SetPosition(GUI::ParsePoint(element->GetAttribute("pos")));
+    if (element->HasAttribute("size"))
+        widget->SetSize(GUI::ParsePoint(element->GetAttribute("size")));
+    return widget.Detach();
+}
+
+}  // namespace Nimbrel::Utils::Loaders

@@ -1,0 +1,216 @@
+// Saving and loading a Studio project: the pair of files written under temporary names and
+// renamed only when both are whole, the layout text, a fresh root restoring windows and sync
+// data, repeated loads, damaged files and failing disks.
+#include "io/NativeFileSystem.h"
+#include "support/Expect.h"
+#include "support/MemoryFileSystem.h"
+#include "support/TempFolder.h"
+#include "utils/gui/Applet.h"
+#include "utils/gui/PointText.h"
+#include "utils/studio/SyncData.h"
+#include "utils/xml/RWElement.h"
+
+#include "StudioRootFixture.h"
+
+#include <string>
+
+namespace studio_root_files_test {
+
+using namespace Nimbrel;
+using Testing::MemoryFileSystem;
+using Utils::GUI::Point;
+using Utils::GUI::Widget;
+using Utils::Studio::FolderResource;
+
+// A window that saves itself as a plain "widget" element, which the layout loader reads back.
+class LayoutWindow : public Widget {
+public:
+    explicit LayoutWindow(Utils::Draw2D::Blitter* painter) : Widget(painter) {}
+    Utils::Xml::Element* SaveLayout() override
+    {
+        Utils::Xml::RWElement* element = Utils::Xml::CreateElement();
+        element->SetName("widget");
+        element->SetAttribute("pos", Utils::GUI::FormatPoint(GetPosition()));
+        element->SetAttribute("size", Utils::GUI::FormatPoint(GetSize()));
+        return element;
+    }
+};
+
+using WindowList = std::vector<std::pair<Point, Point>>;
+
+class RootFilesTest : public Testing::StudioRootTest {
+protected:
+    void AddWindow(Point position, Point size)
+    {
+        auto* window = new LayoutWindow(blitter.Get());
+        root->AddChild(window);
+        window->SetPosition(position);
+        window->SetSize(size);
+    }
+    void AddTracks(std::initializer_list<const char*> names)
+    {
+        for (const char* name : names)
+            root->GetSyncData()->AddTrack(name);
+    }
+    // Position and size of each child of the root that is neither a menu nor an applet the
+    // root made itself.
+    WindowList Placed() const
+    {
+        WindowList windows;
+        for (int i = 0; i < root->GetChildCount(); ++i) {
+            Widget* child = root->GetChild(i);
+            if (!dynamic_cast<Utils::GUI::Menu*>(child) && !dynamic_cast<Utils::GUI::Applet*>(child))
+                windows.emplace_back(child->GetPosition(), child->GetSize());
+        }
+        return windows;
+    }
+    std::string Text(const std::string& path) { return std::string((*memory)[path].begin(), (*memory)[path].end()); }
+    void UseMemoryFolder() { root->SetDataFolder(FolderResource(memory.Get())); }
+
+    Managed<MemoryFileSystem> memory{new MemoryFileSystem()};
+};
+
+TEST_F(RootFilesTest, SaveWritesTheLayoutAndTheSyncDataUnderTemporaryNamesFirst)
+{
+    UseMemoryFolder();
+    AddWindow({120, 40}, {300, 200});
+    AddWindow({10, 20}, {64, 48});
+    root->Save();
+    EXPECT_EQ(Text("gui_layout.xml"), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                                      "<studio_root >\n"
+                                      "  <widget pos=\"(120, 40)\" size=\"(300, 200)\" />\n"
+                                      "  <widget pos=\"(10, 20)\" size=\"(64, 48)\" />\n"
+                                      "</studio_root>\n");
+    EXPECT_EQ(memory->operations,
+              std::vector<std::string>({"open w gui_layout.xml.tmp", "open r gui_layout.xml.tmp", "open w syncdata.bin.tmp",
+                                        "open r syncdata.bin.tmp", "move gui_layout.xml.tmp -> gui_layout.xml",
+                                        "move syncdata.bin.tmp -> syncdata.bin"}));
+}
+
+TEST_F(RootFilesTest, SaveThenLoadIntoAFreshRootRestoresWindowsAndSyncData)
+{
+    Testing::TempFolder temp;
+    Managed<IO::NativeFileSystem> folder(IO::NativeFileSystem::Create((temp.Path() + "/").c_str()));
+    root->SetDataFolder(FolderResource(folder.Get()));
+    AddWindow({120, 40}, {300, 200});
+    AddWindow({10, 20}, {64, 48});
+    AddTracks({".cam.x", ".fade"});
+    root->Save();
+    const WindowList saved = Placed();
+    CloseRoot();
+
+    root = MakeRoot();
+    root->SetDataFolder(FolderResource(folder.Get()));
+    root->Load();
+    EXPECT_EQ(Placed(), saved);
+    ASSERT_EQ(root->GetSyncData()->GetTrackCount(), 2);
+    EXPECT_STREQ(root->GetSyncData()->GetTrack(1)->GetName().CStr(), ".fade");
+    for (int i = 0; i < root->GetChildCount(); ++i) {
+        if (!dynamic_cast<Utils::GUI::Menu*>(root->GetChild(i))) {
+            EXPECT_TRUE(root->GetChild(i)->IsVisible()) << "loaded windows are shown";
+        }
+    }
+}
+
+TEST_F(RootFilesTest, RepeatedLoadReplacesTheWindowsItLoadedWithWhatTheFileSaysNow)
+{
+    UseMemoryFolder();
+    AddWindow({1, 2}, {30, 40});
+    root->Save();
+    IO::FileSystem* before = app->GetResourceProxy()->GetFileSystem();
+    root->Load();
+    root->Load();
+    EXPECT_EQ(app->GetResourceProxy()->GetFileSystem(), before) << "the proxy's file system is restored";
+    EXPECT_EQ(Placed(), WindowList({{{1, 2}, {30, 40}}, {{1, 2}, {30, 40}}})) << "the saved window stays, one loaded copy";
+
+    const std::string layout = "<studio_root><widget pos=\"(5, 6)\" size=\"(70, 80)\"/><widget/></studio_root>";
+    (*memory)["gui_layout.xml"].assign(layout.begin(), layout.end());
+    root->Load();
+    const WindowList windows = Placed();
+    ASSERT_EQ(windows.size(), 3u);
+    EXPECT_EQ(windows[1], std::make_pair(Point(5, 6), Point(70, 80)));
+}
+
+TEST_F(RootFilesTest, ASaveStoppedBetweenTheTwoRenamesLeavesAPairThatLoads)
+{
+    UseMemoryFolder();
+    AddWindow({1, 2}, {30, 40});
+    AddTracks({".old"});
+    root->Save();
+    AddWindow({9, 9}, {50, 50});
+    AddTracks({".new"});
+    memory->movesLeft = 1;
+    EXPECT_THROW_MESSAGE(root->Save(), "MemoryFileSystem: move failed");
+    memory->movesLeft = -1;
+    EXPECT_FALSE(memory->Has("syncdata.bin.tmp")) << "what was not renamed is removed";
+    CloseRoot();
+
+    root = MakeRoot();
+    UseMemoryFolder();
+    root->Load();
+    EXPECT_EQ(Placed().size(), 2u) << "the layout renamed before the failure";
+    ASSERT_EQ(root->GetSyncData()->GetTrackCount(), 1) << "the sync data as saved before";
+    EXPECT_STREQ(root->GetSyncData()->GetTrack(0)->GetName().CStr(), ".old");
+}
+
+TEST_F(RootFilesTest, AFailedWriteLeavesTheOldFilesWholeAndNoTemporaryFile)
+{
+    UseMemoryFolder();
+    AddWindow({1, 2}, {30, 40});
+    root->Save();
+    const MemoryFileSystem::Bytes layout = (*memory)["gui_layout.xml"];
+    const MemoryFileSystem::Bytes sync = (*memory)["syncdata.bin"];
+    AddWindow({9, 9}, {50, 50});
+    AddTracks({".more"});
+    Managed<MemoryFileSystem> measure(new MemoryFileSystem());
+    root->SetDataFolder(FolderResource(measure.Get()));
+    root->Save();
+    const int64_t newLayoutSize = int64_t((*measure)["gui_layout.xml"].size());
+    UseMemoryFolder();
+    // Layout whole, sync data cut short; then the layout itself cut short.
+    for (int64_t limit : {newLayoutSize + 5, int64_t(10)}) {
+        memory->writeLimit = limit;
+        EXPECT_THROW(root->Save(), Exception) << limit;
+        memory->writeLimit = -1;
+        EXPECT_EQ((*memory)["gui_layout.xml"], layout) << limit;
+        EXPECT_EQ((*memory)["syncdata.bin"], sync) << limit;
+        EXPECT_FALSE(memory->Has("gui_layout.xml.tmp")) << limit;
+        EXPECT_FALSE(memory->Has("syncdata.bin.tmp")) << limit;
+    }
+    memory->movesLeft = 0;  // both written, neither renamed
+    EXPECT_THROW_MESSAGE(root->Save(), "MemoryFileSystem: move failed");
+    EXPECT_EQ((*memory)["gui_layout.xml"], layout);
+    EXPECT_EQ((*memory)["syncdata.bin"], sync);
+    EXPECT_FALSE(memory->Has("gui_layout.xml.tmp"));
+    EXPECT_FALSE(memory->Has("syncdata.bin.tmp"));
+}
+
+TEST_F(RootFilesTest, ADamagedLayoutDoesNotKeepTheSyncDataFromLoading)
+{
+    UseMemoryFolder();
+    AddTracks({".kept"});
+    root->Save();
+    root->GetSyncData()->AddTrack(".unsaved");
+    const std::string broken = "<studio_root><widget></studio_root>";
+    (*memory)["gui_layout.xml"].assign(broken.begin(), broken.end());
+    Utils::ResourceProxy* proxy = app->GetResourceProxy();
+    IO::FileSystem* before = proxy->GetFileSystem();
+    try {
+        root->Load();
+        ADD_FAILURE() << "a damaged layout loaded";
+    } catch (const Exception& failure) {
+        EXPECT_NE(std::string(failure.GetMessage().CStr()).find("mismatch"), std::string::npos)
+            << failure.GetMessage().CStr();
+    }
+    EXPECT_EQ(root->GetSyncData()->GetTrackCount(), 1);
+    EXPECT_EQ(proxy->GetFileSystem(), before) << "the proxy's file system is restored";
+    EXPECT_TRUE(Placed().empty());
+}
+
+TEST_F(RootFilesTest, WithoutADataFolderSaveAndLoadSaySo)
+{
+    EXPECT_THROW_MESSAGE(root->Save(), "Studio::Root::Save(): No data folder set");
+    EXPECT_THROW_MESSAGE(root->Load(), "Studio::Root::Load(): No data folder set");
+}
+
+}  // namespace studio_root_files_test

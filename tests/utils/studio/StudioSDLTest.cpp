@@ -1,0 +1,156 @@
+// The Studio root in a real window under Xvfb: a right click pushed into SDL's queue travels
+// through the Application to the root, which opens its menu at the pointer; the root's own
+// blitter and 2D effect composite it over a cleared frame, which is read back. The picture is
+// written beside the test binary as "studio-menu.png".
+
+#include "graphics/gl/GL2CGDeviceFactory.h"
+#include "graphics/gl/GLDevice.h"
+#include "support/CgGLWindow.h"
+#include "support/MemoryFileSystem.h"
+#include "support/PngFile.h"
+#include "support/SDLAudio.h"
+#include "support/SDLVideo.h"
+#include "utils/Application.h"
+#include "utils/DefaultResourceProxy.h"
+#include "utils/gui/Menu.h"
+#include "utils/gui/MenuItem.h"
+#include "utils/studio/Root.h"
+#include "utils/typography/FontFace.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace studio_sdl_test {
+
+using namespace Nimbrel;
+using namespace Nimbrel::Utils;
+using Testing::Frame;
+using Testing::Rgb;
+
+constexpr int ScreenWidth = 640;
+constexpr int ScreenHeight = 480;
+const Rgb Backdrop = {51, 64, 77};
+
+class StudioSDLTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Testing::HoldSDLVideo();
+        Testing::UseDummyAudioDriver();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        app->SetGraphicsBackend(&backend);
+        app->SetResolution(ScreenWidth, ScreenHeight);
+        app->SetTitle("StudioSDLTest");
+        app->SetInputProcessing(true);
+        app->Start();
+        windowID = static_cast<Uint32>(app->GetWindow()->GetHandle());
+        ASSERT_NE(windowID, 0u);
+        std::ifstream file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
+        (*files)["DejaVuSans.ttf"].assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        fonts->SetFileSystem(files.Get());
+        face.Set(static_cast<Typography::FontFace*>(fonts->Get(ResourceType::FontFace, "DejaVuSans.ttf:12")));
+        root = new Studio::Root(app.Get());
+        root->SetFont(GUI::FontResource(face.Get()));
+        app->SetInputListener(root);
+    }
+    void TearDown() override
+    {
+        if (app)
+            app->SetInputListener(nullptr);
+        if (root)
+            root->Close();
+        GUI::Widget::Collect();
+        app.Set(nullptr);
+    }
+
+    void PushRightClick(int x, int y)
+    {
+        SDL_Event motion{};
+        motion.type = SDL_MOUSEMOTION;
+        motion.motion.windowID = windowID;
+        motion.motion.x = x;
+        motion.motion.y = y;
+        ASSERT_EQ(SDL_PushEvent(&motion), 1) << SDL_GetError();
+        for (bool down : {true, false}) {
+            SDL_Event event{};
+            event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+            event.button.windowID = windowID;
+            event.button.button = SDL_BUTTON_RIGHT;
+            event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+            event.button.clicks = 1;
+            event.button.x = x;
+            event.button.y = y;
+            ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+        }
+    }
+    // One pass pumps SDL's queue into the engine's, the next hands the events on.
+    void Pump()
+    {
+        ASSERT_TRUE(app->Update());
+        ASSERT_TRUE(app->Update());
+    }
+    // The presentation's frame is the cleared backdrop; the Studio goes over it.
+    Frame Render()
+    {
+        app->GetGraphicsDevice()->Clear(Graphics::ClearColor, Backdrop[0] / 255.0f, Backdrop[1] / 255.0f,
+                                        Backdrop[2] / 255.0f, 1, 1, 0);
+        root->Frame();
+        return Testing::ReadBackBuffer(static_cast<Graphics::GLDevice*>(app->GetGraphicsDevice()));
+    }
+
+    Graphics::GL2CGDeviceFactory backend;
+    Managed<Application> app{new Application()};
+    Uint32 windowID = 0;
+    Managed<Testing::MemoryFileSystem> files{new Testing::MemoryFileSystem()};
+    Managed<ResourceProxy> fonts{new DefaultResourceProxy()};
+    Managed<Typography::FontFace> face;
+    Studio::Root* root = nullptr;  // the creator's reference, given back by Close
+};
+
+TEST_F(StudioSDLTest, RightClickOpensTheMenuAtThePointerOverTheFrame)
+{
+    const Frame before = Render();
+    for (int y = 0; y < ScreenHeight; y += 37)
+        for (int x = 0; x < ScreenWidth; x += 41)
+            ASSERT_TRUE(Testing::Near(before.At(x, y), Backdrop, 1)) << "nothing over the frame at " << x << "," << y;
+
+    PushRightClick(200, 150);
+    Pump();
+    GUI::Menu* menu = root->GetMenu();
+    ASSERT_TRUE(menu->IsVisible());
+    EXPECT_EQ(menu->GetScreenPosition(), GUI::Point(200, 150));
+    Render();  // quads made in the first frame of the menu are uploaded by then
+    const Frame frame = Render();
+
+    const GUI::Point size = menu->GetSize();
+    ASSERT_GT(size.x, 40);
+    ASSERT_GT(size.y, 100);
+    // Outside the menu the frame shows through unchanged; inside it the skin's panel covers it.
+    for (GUI::Point outside : {GUI::Point(190, 160), GUI::Point(200 + size.x + 12, 160), GUI::Point(210, 140),
+                               GUI::Point(210, 150 + size.y + 12)})
+        EXPECT_TRUE(Testing::Near(frame.At(outside.x, outside.y), Backdrop, 1))
+            << Testing::ToText(frame.At(outside.x, outside.y)) << " at " << outside.x << "," << outside.y;
+    int covered = 0;
+    for (int y = 152; y < 150 + size.y - 2; y += 3)
+        for (int x = 202; x < 200 + size.x - 2; x += 3)
+            covered += Testing::Near(frame.At(x, y), Backdrop, 8) ? 0 : 1;
+    EXPECT_GT(covered, 0);
+    // The "Exit" row carries text: some of its pixels differ from the row's panel colour.
+    GUI::MenuItem* exit = menu->GetItem(menu->GetItemCount() - 1);
+    const GUI::Point row = exit->GetScreenPosition();
+    const Rgb panel = frame.At(row.x + 2, row.y + 1);
+    int ink = 0;
+    for (int x = row.x; x < row.x + exit->GetSize().x; ++x)
+        for (int y = row.y; y < row.y + exit->GetSize().y; ++y)
+            ink += Testing::Near(frame.At(x, y), panel, 24) ? 0 : 1;
+    EXPECT_GT(ink, 10) << "the item's label is drawn";
+
+    const auto picture = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "studio-menu.png";
+    Testing::WritePng(picture.string(), frame.width, frame.height, frame.rgb);
+}
+
+}  // namespace studio_sdl_test
