@@ -17,13 +17,11 @@
 // Exit status: 0 done, 1 the input did not load or the output could not be written (the
 // reason on standard error), 2 a wrong command line.
 
+#include "SceneConversion.h"
 #include "SceneFile.h"
-#include "SceneTables.h"
 
 #include "core/Exception.h"
 #include "io/ByteWriter.h"
-#include "utils/loaders/Nsg.h"
-#include "utils/loaders/NsgmlWriter.h"
 
 #include <cstdio>
 #include <cstring>
@@ -75,15 +73,11 @@ std::string LibraryPathFor(const std::string& markupPath)
 int Convert(const std::string& in, const std::string& out)
 {
     SceneTools::SceneFile file(in, "scenetool");
-    Scene& scene = file.GetScene();
-    SceneTools::CompleteSceneTables(scene);
-
     const std::string libraryPath = LibraryPathFor(out);
     const std::string libraryName = std::filesystem::path(libraryPath).filename().string();
     IO::ByteWriter library;
-    Loaders::Nsg::Write(library, scene);
     IO::ByteWriter markup;
-    Loaders::NsgmlWriter::Write(markup, scene, libraryName.c_str());
+    SceneTools::ConvertScene(file.GetScene(), libraryName.c_str(), library, markup);
 
     WriteFile(libraryPath, library);
     WriteFile(out, markup);

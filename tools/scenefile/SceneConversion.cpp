@@ -1,13 +1,15 @@
-#include "SceneTables.h"
+#include "SceneConversion.h"
 
+#include "utils/loaders/Nsg.h"
+#include "utils/loaders/NsgmlWriter.h"
 #include "utils/scenegraph/Camera.h"
 #include "utils/scenegraph/CompositeController.h"
 #include "utils/scenegraph/ConstantController.h"
 #include "utils/scenegraph/DrawGeometryNode.h"
 #include "utils/scenegraph/Light.h"
 #include "utils/scenegraph/Material.h"
-#include "utils/scenegraph/TargetNodes.h"
 #include "utils/scenegraph/MaterialParameters.h"
+#include "utils/scenegraph/TargetNodes.h"
 #include "utils/scenegraph/TimeNode.h"
 #include "utils/scenegraph/TransformNodes.h"
 
@@ -132,6 +134,13 @@ private:
 void CompleteSceneTables(Scene& scene)
 {
     TableCompletion(scene).Run();
+}
+
+void ConvertScene(Scene& scene, const String& libraryName, IO::ByteWriter& library, IO::ByteWriter& markup)
+{
+    CompleteSceneTables(scene);
+    Loaders::Nsg::Write(library, scene);
+    Loaders::NsgmlWriter::Write(markup, scene, libraryName);
 }
 
 }  // namespace SceneTools
