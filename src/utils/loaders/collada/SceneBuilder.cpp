@@ -254,7 +254,7 @@ SceneGraph::TextureResource SceneBuilder::LoadTexture(const Effect& effect, cons
             // caches the scene, and a handle holding the proxy would close a cycle that keeps
             // both alive forever. The descriptor lets a converter name the texture.
             SceneGraph::TextureResource loaded(proxy, candidate);
-            return SceneGraph::TextureResource(loaded.Get(), candidate);
+            return SceneGraph::TextureResource::WithoutProxy(loaded.Get(), candidate);
         } catch (const Exception& error) {
             if (failure.Length() == 0)
                 failure = collada_builder_detail::OneLine(error.GetMessage());
