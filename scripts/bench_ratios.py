@@ -3,7 +3,8 @@
 Pairs are found by name: "<op>/Map/<key>/<n>" goes with "<op>/std::map/<key>/<n>",
 "<op>/HashMap/..." with "<op>/std::unordered_map/...", "<op>/XmlLoader/..." with
 "<op>/pugixml/...", "<op>/COLLADALoader/..." (an import) with "<op>/XmlLoader/..." (the
-parse of the same file), and "<Name>" with "Std<Name>" or, for a library the engine wraps,
+parse of the same file), "<op>/Nsgml/..." (a converted scene) with "<op>/COLLADALoader/..."
+(the import of its original), and "<Name>" with "Std<Name>" or, for a library the engine wraps,
 "Lib<Name>" (the library called directly).
 Repeated runs of one case are averaged (or their reported mean is used). CPU time is
 compared.
@@ -13,7 +14,7 @@ import sys
 from collections import defaultdict
 
 COUNTERPARTS = {"Map": "std::map", "HashMap": "std::unordered_map", "XmlLoader": "pugixml",
-                "COLLADALoader": "XmlLoader"}
+                "COLLADALoader": "XmlLoader", "Nsgml": "COLLADALoader"}
 NANOSECONDS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
 

@@ -33,6 +33,15 @@ public:
         if (object)
             object->AddRef();
     }
+    // Wraps an object a proxy served under `descriptor` without holding the proxy: for owners
+    // the proxy itself keeps alive, where a handle on the proxy would close a cycle. The
+    // descriptor stays, so the object can still be referred to by name.
+    static Resource WithoutProxy(T* existing, const String& descriptor)
+    {
+        Resource handle(existing);
+        handle.descriptor = descriptor;
+        return handle;
+    }
     Resource(const Resource& other) : descriptor(other.descriptor), object(other.object), proxy(other.proxy)
     {
         if (object)

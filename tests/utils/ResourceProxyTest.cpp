@@ -501,6 +501,19 @@ TEST(Resource, HandleHoldsTheObjectAndTheProxy)
         }
         copy = Handle();
         EXPECT_EQ(loose->GetRefCount(), 1);
+
+        // Wrapping an object under its descriptor without holding a proxy.
+        const int proxyReferences = proxy->GetRefCount();
+        {
+            const Handle named = Handle::WithoutProxy(loose, "maps/a.png");
+            EXPECT_EQ(named.Get(), loose);
+            EXPECT_EQ(named.GetProxy(), nullptr);
+            EXPECT_STREQ(named.GetDescriptor().CStr(), "maps/a.png");
+            EXPECT_EQ(loose->GetRefCount(), 2);
+            EXPECT_STREQ(Handle(named).GetDescriptor().CStr(), "maps/a.png");
+        }
+        EXPECT_EQ(loose->GetRefCount(), 1);
+        EXPECT_EQ(proxy->GetRefCount(), proxyReferences);
         loose->Release();
     }
     EXPECT_EQ(object->GetRefCount(), 1);

@@ -250,10 +250,11 @@ SceneGraph::TextureResource SceneBuilder::LoadTexture(const Effect& effect, cons
     String failure;
     for (const String& candidate : candidates) {
         try {
-            // The material keeps the texture but not the proxy: the proxy caches the scene, and
-            // a handle holding the proxy would close a cycle that keeps both alive forever.
+            // The material keeps the texture and its descriptor but not the proxy: the proxy
+            // caches the scene, and a handle holding the proxy would close a cycle that keeps
+            // both alive forever. The descriptor lets a converter name the texture.
             SceneGraph::TextureResource loaded(proxy, candidate);
-            return SceneGraph::TextureResource(loaded.Get());
+            return SceneGraph::TextureResource::WithoutProxy(loaded.Get(), candidate);
         } catch (const Exception& error) {
             if (failure.Length() == 0)
                 failure = collada_builder_detail::OneLine(error.GetMessage());

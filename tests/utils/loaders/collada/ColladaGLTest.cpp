@@ -3,14 +3,13 @@
 // whose translation an animation drives.
 #include "core/Managed.h"
 #include "support/CgGLWindow.h"
+#include "support/ColladaLitEffect.h"
 #include "support/ColladaWriter.h"
 #include "support/ImageFixtures.h"
 #include "support/MemoryFileSystem.h"
 #include "support/SDLVideo.h"
 #include "utils/DefaultResourceProxy.h"
-#include "utils/Effect.h"
 #include "utils/Scene.h"
-#include "utils/scenegraph/Light.h"
 
 #include <gtest/gtest.h>
 
@@ -24,104 +23,14 @@ using namespace Nimbrel;
 using namespace Nimbrel::Utils;
 using Testing::Rgb;
 
-// The diffuse map lit by one direction, with no ambient term.
-const char* const LitSource = R"(
-struct VertexInput {
-    float4 position : N_POSITION;
-    float3 normal   : N_NORMAL;
-    float2 uv       : N_TEXCOORD0;
-};
-
-struct VertexOutput {
-    float4 position : POSITION;
-    float3 normal   : TEXCOORD0;
-    float2 uv       : TEXCOORD1;
-};
-
-float4x4 World;
-float4x4 WorldViewProjection;
-float3 LightToward;
-float3 LightColor;
-sampler2D DiffuseMap;
-
-VertexOutput vsMain(VertexInput IN)
-{
-    VertexOutput OUT;
-    OUT.position = mul(WorldViewProjection, IN.position);
-    OUT.normal = mul((float3x3)World, IN.normal);
-    OUT.uv = IN.uv;
-    return OUT;
-}
-
-float4 psMain(VertexOutput IN) : COLOR
-{
-    float lit = max(dot(normalize(IN.normal), LightToward), 0);
-    return float4(tex2D(DiffuseMap, IN.uv).rgb * LightColor * lit, 1);
-}
-)";
-
-// The emission colour alone.
-const char* const EmissionSource = R"(
-float4x4 WorldViewProjection;
-float3 Emission;
-
-float4 vsMain(float4 position : N_POSITION) : POSITION
-{
-    return mul(WorldViewProjection, position);
-}
-
-float4 psMain() : COLOR
-{
-    return float4(Emission, 1);
-}
-)";
-
-// Takes the light it meets (its colour, and the direction it shines in: its node's -z), and
-// draws textured geometry lit by it, everything else in its emission colour.
-class LitEffect : public Effect {
-public:
-    LitEffect(Graphics::Program* lit, Graphics::Program* emission) : lit(lit), emission(emission) {}
-
-    void RenderLight(Target& target, State& state) override
-    {
-        auto& light = static_cast<SceneGraph::Light&>(target);
-        light.GetColor()->Evaluate(state, 3, color);
-        const Math::Matrix4& world = state.worlds.Top();
-        const float length = std::sqrt(world[8] * world[8] + world[9] * world[9] + world[10] * world[10]);
-        for (int i = 0; i < 3; ++i)
-            toward[i] = world[8 + i] / length;
-    }
-
-    void RenderDrawable(Target& target, State& state) override
-    {
-        const bool textured = !state.diffuseMaps.IsEmpty();
-        Graphics::Program* program = textured ? lit : emission;
-        state.programs.Push(program);
-        state.Begin();
-        if (textured) {
-            program->GetParameter("LightToward")->SetFloat3(1, toward);
-            program->GetParameter("LightColor")->SetFloat3(1, color);
-        }
-        static_cast<Drawable&>(target).Draw();
-        state.End();
-        state.programs.Pop();
-    }
-
-private:
-    Graphics::Program* lit;
-    Graphics::Program* emission;
-    float toward[3] = {0, 0, -1};
-    float color[3] = {0, 0, 0};
-};
-
 class ColladaGLTest : public Testing::CgGLWindow {};
 
 TEST_F(ColladaGLTest, ALitTexturedCubeAndAnAnimatedSphereDrawAtTwoTimes)
 {
     ASSERT_NO_FATAL_FAILURE(Open(64, 64));
-    Managed<Graphics::Program> litProgram = Link(LitSource);
-    Managed<Graphics::Program> emissionProgram = Link(EmissionSource);
-    Managed<LitEffect> effect(new LitEffect(litProgram.Get(), emissionProgram.Get()));
+    Managed<Graphics::Program> litProgram = Link(Testing::ColladaLitSource);
+    Managed<Graphics::Program> emissionProgram = Link(Testing::ColladaEmissionSource);
+    Managed<Testing::ColladaLitEffect> effect(new Testing::ColladaLitEffect(litProgram.Get(), emissionProgram.Get()));
 
     // The light turns 120 degrees about y from shining down -z, so it meets the cube's face
     // towards the viewer (normal -z) at 60 degrees: half its colour. The sphere's x goes from
