@@ -27,7 +27,9 @@ public:
     SystemAllocations() { __lsan_disable(); }
     ~SystemAllocations() { __lsan_enable(); }
 #else
-    SystemAllocations() = default;
+    // User-provided, so that a scope that does nothing here is not an unused variable.
+    SystemAllocations() {}
+    ~SystemAllocations() {}
 #endif
     SystemAllocations(const SystemAllocations&) = delete;
     SystemAllocations& operator=(const SystemAllocations&) = delete;
