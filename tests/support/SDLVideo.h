@@ -18,4 +18,30 @@ inline void HoldSDLVideo()
     ASSERT_TRUE(held) << "SDL video is needed (run under a display or Xvfb): " << SDL_GetError();
 }
 
+// Pointer input as the window system delivers it to `window`: pushed into SDL's queue, which
+// the Application's input context takes on its next pass.
+inline void PushMouseMotion(Uint32 window, int x, int y, Uint32 heldButtons = 0)
+{
+    SDL_Event event{};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.windowID = window;
+    event.motion.state = heldButtons;
+    event.motion.x = x;
+    event.motion.y = y;
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+inline void PushMouseButton(Uint32 window, Uint8 button, bool down, int x, int y)
+{
+    SDL_Event event{};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.windowID = window;
+    event.button.button = button;
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.button.clicks = 1;
+    event.button.x = x;
+    event.button.y = y;
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
 }  // namespace Nimbrel::Testing

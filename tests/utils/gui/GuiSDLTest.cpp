@@ -103,28 +103,8 @@ protected:
         app.Set(nullptr);
     }
 
-    void PushMotion(int x, int y, bool leftHeld)
-    {
-        SDL_Event event{};
-        event.type = SDL_MOUSEMOTION;
-        event.motion.windowID = windowID;
-        event.motion.state = leftHeld ? SDL_BUTTON_LMASK : 0;
-        event.motion.x = x;
-        event.motion.y = y;
-        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-    }
-    void PushButton(bool down, int x, int y)
-    {
-        SDL_Event event{};
-        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        event.button.windowID = windowID;
-        event.button.button = SDL_BUTTON_LEFT;
-        event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        event.button.clicks = 1;
-        event.button.x = x;
-        event.button.y = y;
-        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-    }
+    void PushMotion(int x, int y, bool leftHeld) { Testing::PushMouseMotion(windowID, x, y, leftHeld ? SDL_BUTTON_LMASK : 0); }
+    void PushButton(bool down, int x, int y) { Testing::PushMouseButton(windowID, SDL_BUTTON_LEFT, down, x, y); }
     // One pass pumps SDL's queue into the engine's, the next hands the events on.
     void Pump()
     {
@@ -165,25 +145,7 @@ protected:
         state.blendStates.Pop();
         return ReadFrame();
     }
-    Frame ReadFrame()
-    {
-        auto* device = static_cast<Graphics::GLDevice*>(app->GetGraphicsDevice());
-        Frame frame;
-        frame.width = ScreenWidth;
-        frame.height = ScreenHeight;
-        std::vector<uint8_t> rgba(size_t(ScreenWidth) * ScreenHeight * 4);
-        device->MakeCurrent();
-        Graphics::GLFunctions& gl = device->GetGL();
-        gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
-        gl.ReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-        frame.rgb.resize(size_t(ScreenWidth) * ScreenHeight * 3);
-        for (int y = 0; y < ScreenHeight; ++y)  // OpenGL's rows start at the bottom
-            for (int x = 0; x < ScreenWidth; ++x)
-                for (int c = 0; c < 3; ++c)
-                    frame.rgb[(size_t(y) * ScreenWidth + x) * 3 + c] =
-                        rgba[(size_t(ScreenHeight - 1 - y) * ScreenWidth + x) * 4 + c];
-        return frame;
-    }
+    Frame ReadFrame() { return Testing::ReadBackBuffer(static_cast<Graphics::GLDevice*>(app->GetGraphicsDevice())); }
 
     Graphics::GL2CGDeviceFactory backend;
     Managed<Utils::Application> app{new Utils::Application()};

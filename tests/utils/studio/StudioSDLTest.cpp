@@ -69,23 +69,9 @@ protected:
 
     void PushRightClick(int x, int y)
     {
-        SDL_Event motion{};
-        motion.type = SDL_MOUSEMOTION;
-        motion.motion.windowID = windowID;
-        motion.motion.x = x;
-        motion.motion.y = y;
-        ASSERT_EQ(SDL_PushEvent(&motion), 1) << SDL_GetError();
-        for (bool down : {true, false}) {
-            SDL_Event event{};
-            event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-            event.button.windowID = windowID;
-            event.button.button = SDL_BUTTON_RIGHT;
-            event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-            event.button.clicks = 1;
-            event.button.x = x;
-            event.button.y = y;
-            ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-        }
+        Testing::PushMouseMotion(windowID, x, y);
+        Testing::PushMouseButton(windowID, SDL_BUTTON_RIGHT, true, x, y);
+        Testing::PushMouseButton(windowID, SDL_BUTTON_RIGHT, false, x, y);
     }
     // One pass pumps SDL's queue into the engine's, the next hands the events on.
     void Pump()
