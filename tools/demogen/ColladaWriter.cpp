@@ -103,8 +103,8 @@ MeshData MakeBox()
     // One face per axis direction, four vertices each so every face has its own normal.
     const float faces[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
     for (const auto& n : faces) {
-        // Two edge directions u, w with u × w = n.
-        float u[3] = {n[1] + n[2], n[2] + n[0], n[0] + n[1]};
+        // Two edge directions u, w along the other axes, with u × w = n.
+        float u[3] = {n[2], n[0], n[1]};
         float w[3] = {n[1] * u[2] - n[2] * u[1], n[2] * u[0] - n[0] * u[2], n[0] * u[1] - n[1] * u[0]};
         const unsigned first = VertexCount(mesh);
         const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
