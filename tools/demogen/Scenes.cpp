@@ -287,7 +287,7 @@ SceneDescription Carousel()
     SceneDescription s = Start("carousel", {{0.9f, 0.2f, 0.25f}, {0.95f, 0.9f, 0.8f}, {0.95f, 0.75f, 0.2f}, {0.3f, 0.35f, 0.8f}});
     s.parts.push_back(MakePart("cylinder", 1, 0, 0, 0, 100, 100, 6));
     s.parts.push_back(MakePart("cylinder", 2, 0, 0, 6, 8, 8, 80));
-    s.parts.push_back(MakePart("cone", 0, 0, 0, 86, 110, 110, 40));
+    s.parts.push_back(MakePart("cone", 0, 0, 0, 86, 50, 50, 34));
     const int horses = 12;
     for (int i = 0; i < horses; ++i) {
         const float a = 2 * kPi * i / horses, x = 75 * std::cos(a), y = 75 * std::sin(a);
