@@ -7,5 +7,6 @@ set(WORK "${DATA}")
 include("${CMAKE_CURRENT_LIST_DIR}/../ToolCheck.cmake")
 foreach(program IN LISTS programs)
     run(0 "${program}" vsMain psMain)
-    expect("${out}" "vertex: ok\npixel: ok\nprogram: ok\n")
+    # The program's parameters follow, one per line.
+    expect_match("${out}" "^vertex: ok\npixel: ok\nprogram: ok\n(param [^\n]+\n)*$")
 endforeach()
