@@ -5,6 +5,8 @@
 #include "utils/gui/PointText.h"
 #include "utils/gui/Skin.h"
 #include "utils/gui/Widget.h"
+#include "utils/studio/Root.h"
+#include "utils/studio/Tracker.h"
 #include "utils/loaders/PrivateRequest.h"
 #include "utils/xml/Document.h"
 #include "utils/xml/Element.h"
@@ -47,13 +49,21 @@ GUI::Widget* GUILoader::Build(Xml::Element* element, ResourceProxy* proxy, int d
             container->AddChild(Build(child, proxy, depth + 1));
         return container.Detach();
     }
-    if (name != "widget")
+    Managed<GUI::Widget> widget;
+    if (name == "widget") {
+        widget.Set(new GUI::Widget(skin->GetPainter()));
+    } else if (name == "tracker") {
+        widget.Set(new Studio::Tracker(proxy->GetStudioRoot()));
+    } else {
         throw Exception("Unsupported widget name '" + name + "', try another loader");
-    Managed<GUI::Widget> widget(new GUI::Widget(skin->GetPainter()));
+    }
     if (element->HasAttribute("pos"))
         widget->SetPosition(GUI::ParsePoint(element->GetAttribute("pos")));
     if (element->HasAttribute("size"))
         widget->SetSize(GUI::ParsePoint(element->GetAttribute("size")));
+    // Only a tracker that was fully built becomes the root's.
+    if (name == "tracker")
+        proxy->GetStudioRoot()->SetTracker(widget.Get());
     return widget.Detach();
 }
 

@@ -81,9 +81,9 @@ public:
     void Play() { clock.Play(); }
     bool IsPaused() const { return clock.IsPaused(); }
 
-    // The one tracker window, or null.
+    // The one tracker window, or null. Setting another one closes the one shown before.
     GUI::Widget* GetTracker() const { return tracker; }
-    void SetTracker(GUI::Widget* window) { tracker = window; }
+    void SetTracker(GUI::Widget* window);
     // Borrowed; saved and loaded after the sync data, in the order added.
     void AddSaveComponent(SaveComponent* component);
     SyncData* GetSyncData() const { return syncData.Get(); }
@@ -118,6 +118,7 @@ private:
     void RunMenuAction(const Action& action);
     void ShowError(const String& message);
     void OpenResourceBrowser();
+    void OpenTracker();
     // Loads the layout file through the proxy with the data folder as its file system; a new
     // container widget with the creator's reference.
     Widget* LoadLayoutContainer();
