@@ -72,6 +72,7 @@ public:
     void SetDataFolder(const FolderResource& folder) { dataFolder = folder; }
     const FolderResource& GetDataFolder() const { return dataFolder; }
     const MusicalClock& GetClock() const { return clock; }
+    Application* GetApplication() const { return application; }
 
     double GetTime() const { return clock.GetTime(); }
     double GetTimeQticks() const { return clock.GetTimeQticks(); }

@@ -1,6 +1,7 @@
 #include "utils/studio/Tracker.h"
 
 #include "input/Events.h"
+#include "utils/Application.h"
 #include "utils/gui/Button.h"
 #include "utils/gui/Clock.h"
 #include "utils/gui/DefaultSkin.h"
@@ -434,6 +435,9 @@ void Tracker::Draw(Widget* widget)
     const GUI::Point cellsAt = cells->GetPosition();
     cursorLine->SetPosition(cellsAt.x, cellsAt.y + static_cast<int>(offset));
     cursorLine->SetSize(cells->GetSize().x, 2);
+    // The clock keeps seconds: a time set in qticks can come back a hair early, and a jump
+    // to a key must still edit the key's row.
+    EditWithJoystick(static_cast<int>(std::floor(rowNow + 1.0e-6)));
     if (!root->IsPaused())
         FollowTime(rowNow);
 }
@@ -456,6 +460,67 @@ void Tracker::FollowTime(double rowNow)
         SetScrollBars();
         Refresh();
     }
+}
+
+void Tracker::EditWithJoystick(int row)
+{
+    Application* application = root->GetApplication();
+    if (application->GetJoystickCount() < 1 || row < 0 || row >= GetRowCount())
+        return;
+    const int q = row * resolution;
+    const int patterns = block->GetPatternCount();
+    bool changed = false;
+    if (application->WasJoystickButtonPressed(0, 0)) {
+        for (int c = 0; c < patterns; ++c) {
+            Pattern* pattern = block->GetPattern(c);
+            const float value = pattern->Evaluate(q);
+            if (resolution > 1)
+                pattern->RemoveKeys(q + 1, resolution - 1);
+            Key before;
+            const int interpolation = pattern->GetKeyBefore(q, before) ? before.interpolation : int(InterpolationCosine);
+            pattern->SetKey(Key{interpolation, value, value, q});
+        }
+        changed = true;
+    }
+    if (application->WasJoystickButtonPressed(0, 1)) {
+        for (int c = 0; c < patterns; ++c)
+            ClearCell(c, row);
+        changed = true;
+    }
+    if (application->WasJoystickButtonPressed(0, 2)) {
+        for (int c = 0; c < patterns; ++c) {
+            Key key;
+            Pattern* pattern = block->GetPattern(c);
+            if (!pattern->GetKey(q, key))
+                continue;
+            key.interpolation = key.interpolation == InterpolationLinear   ? InterpolationCosine
+                                : key.interpolation == InterpolationCosine ? InterpolationStep
+                                                                           : InterpolationLinear;
+            pattern->SetKey(key);
+        }
+        changed = true;
+    }
+    if (application->WasJoystickButtonPressed(0, 3))
+        SetEditMode(!rightOnly);
+    const bool back = application->WasJoystickButtonPressed(0, 4);
+    const bool forward = application->WasJoystickButtonPressed(0, 5);
+    if (back || forward) {
+        int target = back ? 0 : block->GetLength();
+        for (int c = 0; c < patterns; ++c) {
+            Key key;
+            if (back && block->GetPattern(c)->GetKeyBefore(q, key))
+                target = std::max(target, key.time);
+            if (forward && block->GetPattern(c)->GetKeyAfter(q, key))
+                target = std::min(target, key.time);
+        }
+        root->SetTimeQticks(double(block->GetStart()) + target);
+        const int targetRow = std::clamp(target / resolution, 0, std::max(0, GetRowCount() - 1));
+        ScrollTo(firstColumn, targetRow);
+    }
+    if (std::fabs(application->GetJoystickAxis(0, 2)) > 0.25)
+        ScrollTo(firstColumn, row);
+    if (changed)
+        Refresh();
 }
 
 void Tracker::OnLayout(Widget* widget)

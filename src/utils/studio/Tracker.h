@@ -8,6 +8,11 @@
 // without tracks or rows ignores cell selection. While the root plays, the grid pages to keep
 // the current time in view. There is at most one Tracker per root; the root forgets it when it
 // closes.
+//
+// Joystick 0 edits the row under the cursor line: button 0 stores the curve's current value
+// as a key there, 1 clears the row, 2 cycles the interpolation of its keys (linear, cosine,
+// step), 3 toggles the edit mode, 4 and 5 jump to the previous and the next key of any track.
+// Outside the block the joystick edits nothing.
 
 #include "core/Managed.h"
 #include "core/String.h"
@@ -101,6 +106,8 @@ private:
     void BuildMenu();
     void Layout();
     void FollowTime(double rowNow);
+    // Joystick 0 records and edits keys at the given row of the block.
+    void EditWithJoystick(int row);
     void ScrollTo(int column, int row);
     void SetScrollBars();
     void RefreshColumn(int viewColumn);

@@ -338,4 +338,54 @@ TEST_F(TrackerTest, AFailedLayoutLoadLeavesNoTrackerBehind)
     EXPECT_EQ(root->GetTracker()->GetParent(), root);
 }
 
+class TrackerJoystickTest : public TrackerTest {
+protected:
+    void PrepareInput() override { pad = input.context->AddJoystick(10, 5); }
+    // One press of the button, seen by the next frame.
+    void Push(int button)
+    {
+        pad->buttons[button] = true;
+        ASSERT_TRUE(app->Update());
+        root->Frame();
+        pad->buttons[button] = false;
+        ASSERT_TRUE(app->Update());
+    }
+    Testing::FakeJoystick* pad = nullptr;
+};
+
+TEST_F(TrackerJoystickTest, ButtonsRecordClearCycleAndJumpAtTheCursorRow)
+{
+    root->Pause();
+    block->GetPattern(0)->SetKey(SyncKey{Utils::Studio::InterpolationLinear, 0.0f, 0.0f, 0});
+    block->GetPattern(0)->SetKey(SyncKey{Utils::Studio::InterpolationLinear, 4.0f, 4.0f, 64});
+    block->GetPattern(1)->SetKey(SyncKey{Utils::Studio::InterpolationStep, 9.0f, 9.0f, 36});
+    root->SetTimeQticks(BlockStart + 32 + 5);  // row 2
+
+    Push(0);
+    EXPECT_EQ(KeyAt(0, 32), (SyncKey{Utils::Studio::InterpolationLinear, 2.0f, 2.0f, 32})) << "the curve's value, the earlier key's interpolation";
+    EXPECT_EQ(KeyAt(1, 32), (SyncKey{Utils::Studio::InterpolationCosine, 9.0f, 9.0f, 32})) << "value before the row's inner key, cosine without an earlier key";
+    EXPECT_EQ(KeyAt(1, 36), std::nullopt) << "the row's inner keys go";
+    EXPECT_EQ(KeyAt(2, 32), (SyncKey{Utils::Studio::InterpolationCosine, 0.0f, 0.0f, 32}));
+    EXPECT_STREQ(tracker->GetCell(0, 2)->GetTextBox()->GetText().CStr(), "2") << "the grid shows the new keys";
+
+    const int cycle[] = {Utils::Studio::InterpolationCosine, Utils::Studio::InterpolationStep, Utils::Studio::InterpolationLinear};
+    for (int want : cycle) {
+        Push(2);
+        EXPECT_EQ(KeyAt(0, 32)->interpolation, want);
+    }
+    Push(3);
+    EXPECT_TRUE(tracker->IsRightOnly());
+
+    Push(4);
+    EXPECT_NEAR(root->GetTimeQticks(), BlockStart + 0.0, 1e-6) << "the latest key before the row";
+    Push(5);
+    EXPECT_NEAR(root->GetTimeQticks(), BlockStart + 32.0, 1e-6) << "the earliest key after row 0";
+    Push(1);
+    for (int column = 0; column < 3; ++column)
+        EXPECT_EQ(KeyAt(column, 32), std::nullopt) << column;
+    Push(5);
+    Push(5);
+    EXPECT_NEAR(root->GetTimeQticks(), BlockStart + double(BlockLength), 1e-6) << "no later key: the block's end";
+}
+
 }  // namespace studio_tracker_test
