@@ -3,9 +3,12 @@
 // keys change a key's interpolation; the grid shows keys between rows and crowded rows; the
 // wheel, the resolution and playback scroll it; the root keeps one tracker.
 #include "input/KeyCodes.h"
+#include "support/AllocationWatch.h"
 #include "support/MemoryFileSystem.h"
+#include "utils/draw2d/GraphicsDeviceBlitter.h"
 #include "utils/ProbeProxy.h"
 #include "utils/gui/Button.h"
+#include "utils/gui/DefaultButton.h"
 #include "utils/gui/Label.h"
 #include "utils/gui/Rectangle.h"
 #include "utils/gui/TextBox.h"
@@ -336,6 +339,76 @@ TEST_F(TrackerTest, AFailedLayoutLoadLeavesNoTrackerBehind)
     Choose(nullptr, "Tracker");
     ASSERT_NE(root->GetTracker(), nullptr);
     EXPECT_EQ(root->GetTracker()->GetParent(), root);
+}
+
+TEST_F(TrackerTest, TheContextMenuSetsResolutionTimeModeAndEditMode)
+{
+    struct Case {
+        const char* parent;
+        const char* item;
+        int resolution;
+        bool global, rightOnly;
+    } cases[] = {
+        {"Resolution", "Qticks", 1, true, false}, {"Resolution", "Bars", 64, true, false},
+        {"Time Mode", "Local", 64, false, false}, {"Edit Mode", "Right Only", 64, false, true},
+        {"Edit Mode", "Both", 64, false, false},  {"Time Mode", "Global", 64, true, false},
+    };
+    Utils::GUI::Menu* menu = tracker->GetContextMenu();
+    auto item = [](Utils::GUI::Menu* in, const char* text) -> Utils::GUI::MenuItem* {
+        for (int i = 0; i < in->GetItemCount(); ++i)
+            if (in->GetItem(i)->GetText() == text)
+                return in->GetItem(i);
+        ADD_FAILURE() << "no menu item " << text;
+        return nullptr;
+    };
+    for (const Case& c : cases) {
+        Click(Middle(tracker->GetCell(1, 1)), Input::MouseButtonRight);
+        root->Frame();
+        ASSERT_TRUE(menu->IsVisible()) << c.item;
+        Utils::GUI::MenuItem* parent = item(menu, c.parent);
+        Click(Middle(parent));
+        root->Frame();
+        Click(Middle(item(parent->GetSubMenu(), c.item)));
+        root->Frame();
+        EXPECT_EQ(tracker->GetResolution(), c.resolution) << c.item;
+        EXPECT_EQ(tracker->IsGlobalTime(), c.global) << c.item;
+        EXPECT_EQ(tracker->IsRightOnly(), c.rightOnly) << c.item;
+        EXPECT_STREQ(dynamic_cast<Utils::GUI::DefaultButton*>(tracker->GetModeButton())->GetLabel()->GetText().CStr(), c.rightOnly ? "Right" : "Both");
+        EXPECT_FALSE(menu->IsVisible()) << c.item;
+    }
+}
+
+TEST_F(TrackerTest, ASteadyFrameWithTheTrackerFollowingPlaybackAllocatesNothing)
+{
+    if (!Testing::AllocationWatch::Available())
+        GTEST_SKIP() << "no allocation hooks without AddressSanitizer";
+    Testing::FakeDevice& device = *graphics.lastDevice;
+    Managed<Utils::Draw2D::GraphicsDeviceBlitter> deviceBlitter(new Utils::Draw2D::GraphicsDeviceBlitter(&device, 20000));
+    Managed<Utils::Effect> plain(new Utils::Effect());
+    auto* studio = new Utils::Studio::Root(app.Get(), deviceBlitter.Get(), plain.Get(), &Testing::StudioTestClock);
+    studio->SetFont(Utils::GUI::FontResource(face.Get()));
+    auto* window = new Tracker(studio);
+    studio->AddChild(window);
+    window->EditBlock(block);
+    window->SetCellValue(0, 1, 2.5f);
+    studio->SetTimeQticks(BlockStart);
+    device.recording = false;
+    for (int warm = 0; warm < 3; ++warm) {
+        Testing::StudioTestSeconds() += 0.02;
+        studio->Frame();
+    }
+    const int cursorBefore = window->GetCursorLine()->GetPosition().y;
+    {
+        Testing::AllocationWatch allocations;
+        for (int i = 0; i < 20; ++i) {
+            Testing::StudioTestSeconds() += 0.02;
+            studio->Frame();
+        }
+        EXPECT_EQ(allocations.AllocationCount(), 0u);
+    }
+    EXPECT_GT(window->GetCursorLine()->GetPosition().y, cursorBefore) << "the cursor line followed the time";
+    studio->Close();
+    Utils::GUI::Widget::Collect();
 }
 
 class TrackerJoystickTest : public TrackerTest {
