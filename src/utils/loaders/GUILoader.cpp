@@ -5,6 +5,8 @@
 #include "utils/gui/PointText.h"
 #include "utils/gui/Skin.h"
 #include "utils/gui/Widget.h"
+#include "utils/ProbeProxy.h"
+#include "utils/studio/ProbeMonitor.h"
 #include "utils/studio/Root.h"
 #include "utils/studio/Tracker.h"
 #include "utils/loaders/PrivateRequest.h"
@@ -54,6 +56,12 @@ GUI::Widget* GUILoader::Build(Xml::Element* element, ResourceProxy* proxy, int d
         widget.Set(new GUI::Widget(skin->GetPainter()));
     } else if (name == "tracker") {
         widget.Set(new Studio::Tracker(proxy->GetStudioRoot()));
+    } else if (name == "probe_monitor") {
+        auto* monitor = new Studio::ProbeMonitor(skin);
+        widget.Set(monitor);
+        for (Xml::Element* child = element->GetFirstChild(); child; child = child->GetNextSibling())
+            if (child->GetName() == "watch" && child->HasAttribute("probe"))
+                monitor->AddWatch(ProbeProxy::GetGlobal()->GetProbe(child->GetAttribute("probe")));
     } else {
         throw Exception("Unsupported widget name '" + name + "', try another loader");
     }

@@ -16,6 +16,7 @@
 #include "utils/gui/Label.h"
 #include "utils/gui/Menu.h"
 #include "utils/gui/MenuItem.h"
+#include "utils/studio/ProbeMonitor.h"
 #include "utils/studio/ResourceBrowser.h"
 #include "utils/studio/SyncData.h"
 #include "utils/studio/Tracker.h"
@@ -140,7 +141,7 @@ void Root::BuildMenu()
     exitItem = menu->AddItem("Exit");
     // The editors behind these entries are not part of the Studio yet: greyed, they take no
     // clicks.
-    for (GUI::MenuItem* item : {probeMonitorItem, probeBrowserItem, framebufferBrowserItem, sequencerItem}) {
+    for (GUI::MenuItem* item : {probeBrowserItem, framebufferBrowserItem, sequencerItem}) {
         item->SetKind(GUI::MenuItem::KindGreyed);
         item->Disable();
     }
@@ -267,6 +268,8 @@ void Root::OnClick(Widget* sender, const Input::MouseEvent& event)
         OpenResourceBrowser();
     else if (sender == trackerItem)
         OpenTracker();
+    else if (sender == probeMonitorItem)
+        OpenProbeMonitor();
     else if (sender == loadProjectItem)
         RunMenuAction([this] { Load(); });
     else if (sender == saveProjectItem)
@@ -307,6 +310,15 @@ void Root::OpenResourceBrowser()
     browser->SetPosition(40, 40);
     browser->Show();
     browser->Activate();
+}
+
+GUI::Applet* Root::OpenProbeMonitor()
+{
+    auto* monitor = new ProbeMonitor(skin.Get());
+    AddChild(monitor);
+    monitor->SetPosition(80, 80);
+    monitor->Show();
+    return monitor;
 }
 
 void Root::OpenTracker()

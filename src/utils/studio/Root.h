@@ -120,6 +120,7 @@ private:
     void ShowError(const String& message);
     void OpenResourceBrowser();
     void OpenTracker();
+    GUI::Applet* OpenProbeMonitor();
     // Loads the layout file through the proxy with the data folder as its file system; a new
     // container widget with the creator's reference.
     Widget* LoadLayoutContainer();
