@@ -6,6 +6,7 @@
 #include "utils/gui/Skin.h"
 #include "utils/gui/Widget.h"
 #include "utils/ProbeProxy.h"
+#include "utils/studio/ProbeBrowser.h"
 #include "utils/studio/ProbeMonitor.h"
 #include "utils/studio/Root.h"
 #include "utils/studio/Tracker.h"
@@ -56,6 +57,8 @@ GUI::Widget* GUILoader::Build(Xml::Element* element, ResourceProxy* proxy, int d
         widget.Set(new GUI::Widget(skin->GetPainter()));
     } else if (name == "tracker") {
         widget.Set(new Studio::Tracker(proxy->GetStudioRoot()));
+    } else if (name == "probe_browser") {
+        widget.Set(new Studio::ProbeBrowser(skin, proxy->GetStudioRoot()));
     } else if (name == "probe_monitor") {
         auto* monitor = new Studio::ProbeMonitor(skin);
         widget.Set(monitor);

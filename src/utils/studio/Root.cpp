@@ -16,6 +16,7 @@
 #include "utils/gui/Label.h"
 #include "utils/gui/Menu.h"
 #include "utils/gui/MenuItem.h"
+#include "utils/studio/ProbeBrowser.h"
 #include "utils/studio/ProbeMonitor.h"
 #include "utils/studio/ResourceBrowser.h"
 #include "utils/studio/SyncData.h"
@@ -141,7 +142,7 @@ void Root::BuildMenu()
     exitItem = menu->AddItem("Exit");
     // The editors behind these entries are not part of the Studio yet: greyed, they take no
     // clicks.
-    for (GUI::MenuItem* item : {probeBrowserItem, framebufferBrowserItem, sequencerItem}) {
+    for (GUI::MenuItem* item : {framebufferBrowserItem, sequencerItem}) {
         item->SetKind(GUI::MenuItem::KindGreyed);
         item->Disable();
     }
@@ -270,6 +271,8 @@ void Root::OnClick(Widget* sender, const Input::MouseEvent& event)
         OpenTracker();
     else if (sender == probeMonitorItem)
         OpenProbeMonitor();
+    else if (sender == probeBrowserItem)
+        OpenProbeBrowser();
     else if (sender == loadProjectItem)
         RunMenuAction([this] { Load(); });
     else if (sender == saveProjectItem)
@@ -312,13 +315,22 @@ void Root::OpenResourceBrowser()
     browser->Activate();
 }
 
-GUI::Applet* Root::OpenProbeMonitor()
+ProbeMonitor* Root::OpenProbeMonitor()
 {
     auto* monitor = new ProbeMonitor(skin.Get());
     AddChild(monitor);
     monitor->SetPosition(80, 80);
     monitor->Show();
     return monitor;
+}
+
+void Root::OpenProbeBrowser()
+{
+    auto* browser = new ProbeBrowser(skin.Get(), this);
+    AddChild(browser);
+    browser->SetPosition(100, 40);
+    browser->SetSize(300, 400);
+    browser->Show();
 }
 
 void Root::OpenTracker()

@@ -49,6 +49,7 @@ class MenuItem;
 
 namespace Nimbrel::Utils::Studio {
 
+class ProbeMonitor;
 class SyncData;
 
 class Root : public GUI::Widget {
@@ -90,6 +91,8 @@ public:
     SyncData* GetSyncData() const { return syncData.Get(); }
     GUI::DefaultSkin* GetSkin() const { return skin.Get(); }
     GUI::Menu* GetMenu() const { return menu; }
+    // A new probe monitor window, as the menu opens it.
+    ProbeMonitor* OpenProbeMonitor();
     // The window showing the last failed menu action, or null once it is closed.
     GUI::Applet* GetErrorWindow() const { return errorWindow; }
 
@@ -120,7 +123,7 @@ private:
     void ShowError(const String& message);
     void OpenResourceBrowser();
     void OpenTracker();
-    GUI::Applet* OpenProbeMonitor();
+    void OpenProbeBrowser();
     // Loads the layout file through the proxy with the data folder as its file system; a new
     // container widget with the creator's reference.
     Widget* LoadLayoutContainer();
