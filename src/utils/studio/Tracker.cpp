@@ -2,6 +2,7 @@
 
 #include "input/Events.h"
 #include "utils/Application.h"
+#include "utils/Camera.h"
 #include "utils/gui/Button.h"
 #include "utils/gui/Clock.h"
 #include "utils/gui/DefaultSkin.h"
@@ -519,8 +520,74 @@ void Tracker::EditWithJoystick(int row)
     }
     if (std::fabs(application->GetJoystickAxis(0, 2)) > 0.25)
         ScrollTo(firstColumn, row);
+    changed = FlyCamera(row) || changed;
     if (changed)
         Refresh();
+}
+
+namespace tracker_detail {
+
+// The axis beyond the dead zone, moved towards zero by it and cubed; 0 inside it.
+double ShapedAxis(Application* application, int axis)
+{
+    double value = application->GetJoystickAxis(0, axis);
+    if (std::fabs(value) <= 0.25)
+        return 0.0;
+    value += value > 0.0 ? -0.25 : 0.25;
+    return value * value * value;
+}
+
+}  // namespace tracker_detail
+
+// Columns 0 to 6 of a camera group hold position x, y, z, turn, roll, pitch and field of
+// view; the joystick flies a camera built from the row's values and writes back what moved.
+bool Tracker::FlyCamera(int row)
+{
+    Application* application = root->GetApplication();
+    const float f = static_cast<float>(application->GetFrameTime());
+    const float move0 = static_cast<float>(tracker_detail::ShapedAxis(application, 0));
+    const float move1 = static_cast<float>(tracker_detail::ShapedAxis(application, 1));
+    const float angle3 = static_cast<float>(tracker_detail::ShapedAxis(application, 3));
+    const float angle4 = static_cast<float>(tracker_detail::ShapedAxis(application, 4));
+    if (move0 == 0.0f && move1 == 0.0f && angle3 == 0.0f && angle4 == 0.0f)
+        return false;
+    float values[7];
+    for (int c = 0; c < 7; ++c)
+        values[c] = GetCellValue(c, row).value_or(0.0f);
+    Camera camera;
+    camera.SetPosition(Math::Vector3t<float>(values[0], values[1], values[2]));
+    camera.SetTurn(values[3]);
+    camera.SetRoll(values[4]);
+    camera.SetPitch(values[5]);
+    camera.SetFov(values[6]);
+    if (move0 != 0.0f || move1 != 0.0f) {
+        if (move0 != 0.0f)
+            camera.MoveRight(move0 * 500.0f * f);
+        if (move1 != 0.0f) {
+            if (application->IsJoystickButtonDown(0, 9))
+                camera.MoveUp(move1 * -500.0f * f);
+            else
+                camera.MoveForward(move1 * -500.0f * f);
+        }
+        const Math::Vector3t<float> at = camera.GetPosition();
+        SetCellValue(0, row, at.x);
+        SetCellValue(1, row, at.y);
+        SetCellValue(2, row, at.z);
+    }
+    const bool rollAndZoom = application->IsJoystickButtonDown(0, 8);
+    if (angle3 != 0.0f) {
+        if (rollAndZoom)
+            SetCellValue(4, row, values[4] + angle3 * 360.0f * f);
+        else
+            SetCellValue(3, row, values[3] + angle3 * 360.0f * f);
+    }
+    if (angle4 != 0.0f) {
+        if (rollAndZoom)
+            SetCellValue(6, row, values[6] + angle4 * 120.0f * f);
+        else
+            SetCellValue(5, row, values[5] + angle4 * -360.0f * f);
+    }
+    return true;
 }
 
 void Tracker::OnLayout(Widget* widget)

@@ -12,6 +12,8 @@
 // Joystick 0 edits the row under the cursor line: button 0 stores the curve's current value
 // as a key there, 1 clears the row, 2 cycles the interpolation of its keys (linear, cosine,
 // step), 3 toggles the edit mode, 4 and 5 jump to the previous and the next key of any track.
+// Axes 0 and 1 fly the camera of a camera group (button 9 held: sideways and up, else
+// sideways and forward), axes 3 and 4 turn and pitch it (button 8 held: roll and zoom).
 // Outside the block the joystick edits nothing.
 
 #include "core/Managed.h"
@@ -108,6 +110,8 @@ private:
     void FollowTime(double rowNow);
     // Joystick 0 records and edits keys at the given row of the block.
     void EditWithJoystick(int row);
+    // Returns whether a key changed.
+    bool FlyCamera(int row);
     void ScrollTo(int column, int row);
     void SetScrollBars();
     void RefreshColumn(int viewColumn);
