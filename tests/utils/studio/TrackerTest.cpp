@@ -12,6 +12,7 @@
 #include "utils/gui/Label.h"
 #include "utils/gui/Rectangle.h"
 #include "utils/gui/TextBox.h"
+#include "utils/studio/ProbeBrowser.h"
 #include "utils/studio/SyncData.h"
 #include "utils/studio/Tracker.h"
 #include "utils/studio/TrackerCell.h"
@@ -459,6 +460,54 @@ TEST_F(TrackerJoystickTest, ButtonsRecordClearCycleAndJumpAtTheCursorRow)
     Push(5);
     Push(5);
     EXPECT_NEAR(root->GetTimeQticks(), BlockStart + double(BlockLength), 1e-6) << "no later key: the block's end";
+}
+
+TEST_F(TrackerJoystickTest, TheStickFliesTheCameraOfTheRowIntoItsColumns)
+{
+    Utils::ProbeProxy* probes = Utils::ProbeProxy::GetGlobal();
+    for (const char* leaf : {"Position.x", "Position.y", "Position.z", "Turn", "Roll", "Pitch", "Fov"})
+        probes->GetProbe((std::string("rig.") + leaf).c_str());
+    Utils::Studio::SyncData* sync = root->GetSyncData();
+    Utils::Studio::TrackGroup* group = sync->GetTrackGroup(Utils::Studio::ProbeBrowser::CreateTrackGroup(root, probes->GetProbe("rig")));
+    Block* camera = sync->GetBlock(sync->CreateBlock(0, 256, group));
+    tracker->EditBlock(camera);
+    root->Pause();
+    root->SetTimeQticks(16);  // row 1
+    tracker->SetCellValue(6, 1, 45.0f);
+
+    struct Case {
+        int axis;
+        float value;
+        int held;  // button held, or -1
+        int column;
+        double perSecond;  // change of the column per second of frame time
+    } cases[] = {
+        {1, -1.0f, -1, 0, 0.421875 * 500.0},   // stick forward: along +x
+        {0, 1.0f, -1, 1, -0.421875 * 500.0},   // right: towards -y
+        {1, -1.0f, 9, 2, 0.421875 * 500.0},    // with button 9: up
+        {3, 1.0f, -1, 3, 0.421875 * 360.0},    // turn
+        {3, 1.0f, 8, 4, 0.421875 * 360.0},     // with button 8: roll
+        {4, 1.0f, -1, 5, -0.421875 * 360.0},   // pitch
+        {4, -1.0f, 8, 6, -0.421875 * 120.0},   // with button 8: field of view
+        {0, 0.25f, -1, 0, 0.0},                // inside the dead zone
+    };
+    for (const Case& c : cases) {
+        tracker->SetCellValue(0, 1, 0.0f);
+        tracker->SetCellValue(1, 1, 0.0f);
+        tracker->SetCellValue(2, 1, 0.0f);
+        const float before = tracker->GetCellValue(c.column, 1).value_or(0.0f);
+        pad->axes[c.axis] = c.value;
+        if (c.held >= 0)
+            pad->buttons[c.held] = true;
+        ASSERT_TRUE(app->Update());
+        const double frameTime = app->GetFrameTime();
+        root->Frame();
+        pad->axes[c.axis] = 0.0f;
+        if (c.held >= 0)
+            pad->buttons[c.held] = false;
+        EXPECT_NEAR(tracker->GetCellValue(c.column, 1).value_or(0.0f) - before, c.perSecond * frameTime, 1e-3)
+            << "axis " << c.axis << " column " << c.column;
+    }
 }
 
 }  // namespace studio_tracker_test
