@@ -4,7 +4,9 @@
 // wheel, the resolution and playback scroll it; the root keeps one tracker.
 #include "input/KeyCodes.h"
 #include "support/AllocationWatch.h"
+#include "io/NativeFileSystem.h"
 #include "support/MemoryFileSystem.h"
+#include "support/TempFolder.h"
 #include "utils/draw2d/GraphicsDeviceBlitter.h"
 #include "utils/ProbeProxy.h"
 #include "utils/gui/Button.h"
@@ -110,6 +112,26 @@ TEST_F(TrackerTest, ATypedValueLandsInThePatternAndDrivesTheProbeOnTheNextFrame)
     EXPECT_EQ(KeyAt(0, 32), (SyncKey{Utils::Studio::InterpolationCosine, 1.5f, 1.5f, 32})) << "\"1.5\" while deleting";
     Type(", 3");
     EXPECT_EQ(KeyAt(0, 32)->rightValue, 3.0f);
+}
+
+TEST_F(TrackerTest, ATypedValueSavedFromTheMenuDrivesTheProbeInAFreshStudio)
+{
+    Testing::TempFolder temp;
+    Managed<IO::NativeFileSystem> folder(IO::NativeFileSystem::Create((temp.Path() + "/").c_str()));
+    root->SetDataFolder(Utils::Studio::FolderResource(folder.Get()));
+    tracker->SelectCell(0, 3);
+    Type("-2.75");
+    Choose("Project", "Save Project");
+    ASSERT_EQ(root->GetErrorWindow(), nullptr);
+    CloseRoot();
+
+    root = MakeRoot();
+    root->SetDataFolder(Utils::Studio::FolderResource(folder.Get()));
+    root->Load();
+    ASSERT_NE(dynamic_cast<Tracker*>(root->GetTracker()), nullptr) << "the layout brings the tracker back";
+    root->SetTimeQticks(BlockStart + 3 * 16 + 8);
+    root->Frame();
+    EXPECT_EQ(Probe("cam.Position.x"), -2.75f);
 }
 
 TEST_F(TrackerTest, InvalidTextTurnsTheCellRedAndChangesNothing)
