@@ -67,6 +67,11 @@ Tracker::Tracker(Root* root) : GUI::Applet(root->GetSkin()), root(root)
             slot->AddChild(cellGrid[c][r]);
         }
     }
+    // The grid's rows are too low for the table's usual margins: one pixel parts them.
+    for (int r = 0; r < MaxRows; ++r) {
+        rowLabels->SetRowMargins(r, 0, 1);
+        cells->SetRowMargins(r, 0, 1);
+    }
     for (int r = 0; r < MaxRows; ++r) {
         rowLabelWidgets[r] = new GUI::Label(painter);
         rowLabels->GetCell(0, r)->AddChild(rowLabelWidgets[r]);
