@@ -69,6 +69,14 @@ void Table::SetRowHeight(int row, int pixels)
     dirty = true;
 }
 
+void Table::SetRowMargins(int row, int top, int bottom)
+{
+    Line& line = RowAt(row);
+    line.before = {false, double(top)};
+    line.after = {false, double(bottom)};
+    dirty = true;
+}
+
 void Table::SetRowHeight(int row, float fraction)
 {
     RowAt(row).size = {true, double(fraction)};

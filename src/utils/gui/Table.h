@@ -29,6 +29,8 @@ public:
     void SetColumnWidth(int column, float fraction);
     void SetRowHeight(int row, int pixels);
     void SetRowHeight(int row, float fraction);
+    // Pixels inset above and below every cell of the row (2 and 2 for a new table).
+    void SetRowMargins(int row, int top, int bottom);
     void UpdateLayout();
 
     void Draw(Widget* widget) override;

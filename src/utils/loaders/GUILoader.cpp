@@ -5,6 +5,11 @@
 #include "utils/gui/PointText.h"
 #include "utils/gui/Skin.h"
 #include "utils/gui/Widget.h"
+#include "utils/ProbeProxy.h"
+#include "utils/studio/ProbeBrowser.h"
+#include "utils/studio/ProbeMonitor.h"
+#include "utils/studio/Root.h"
+#include "utils/studio/Tracker.h"
 #include "utils/loaders/PrivateRequest.h"
 #include "utils/xml/Document.h"
 #include "utils/xml/Element.h"
@@ -47,13 +52,29 @@ GUI::Widget* GUILoader::Build(Xml::Element* element, ResourceProxy* proxy, int d
             container->AddChild(Build(child, proxy, depth + 1));
         return container.Detach();
     }
-    if (name != "widget")
+    Managed<GUI::Widget> widget;
+    if (name == "widget") {
+        widget.Set(new GUI::Widget(skin->GetPainter()));
+    } else if (name == "tracker") {
+        widget.Set(new Studio::Tracker(proxy->GetStudioRoot()));
+    } else if (name == "probe_browser") {
+        widget.Set(new Studio::ProbeBrowser(skin, proxy->GetStudioRoot()));
+    } else if (name == "probe_monitor") {
+        auto* monitor = new Studio::ProbeMonitor(skin);
+        widget.Set(monitor);
+        for (Xml::Element* child = element->GetFirstChild(); child; child = child->GetNextSibling())
+            if (child->GetName() == "watch" && child->HasAttribute("probe"))
+                monitor->AddWatch(ProbeProxy::GetGlobal()->GetProbe(child->GetAttribute("probe")));
+    } else {
         throw Exception("Unsupported widget name '" + name + "', try another loader");
-    Managed<GUI::Widget> widget(new GUI::Widget(skin->GetPainter()));
+    }
     if (element->HasAttribute("pos"))
         widget->SetPosition(GUI::ParsePoint(element->GetAttribute("pos")));
     if (element->HasAttribute("size"))
         widget->SetSize(GUI::ParsePoint(element->GetAttribute("size")));
+    // Only a tracker that was fully built becomes the root's.
+    if (name == "tracker")
+        proxy->GetStudioRoot()->SetTracker(widget.Get());
     return widget.Detach();
 }
 

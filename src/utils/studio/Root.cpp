@@ -16,8 +16,11 @@
 #include "utils/gui/Label.h"
 #include "utils/gui/Menu.h"
 #include "utils/gui/MenuItem.h"
+#include "utils/studio/ProbeBrowser.h"
+#include "utils/studio/ProbeMonitor.h"
 #include "utils/studio/ResourceBrowser.h"
 #include "utils/studio/SyncData.h"
+#include "utils/studio/Tracker.h"
 #include "utils/xml/RWElement.h"
 
 #include <algorithm>
@@ -139,7 +142,7 @@ void Root::BuildMenu()
     exitItem = menu->AddItem("Exit");
     // The editors behind these entries are not part of the Studio yet: greyed, they take no
     // clicks.
-    for (GUI::MenuItem* item : {probeMonitorItem, probeBrowserItem, framebufferBrowserItem, sequencerItem, trackerItem}) {
+    for (GUI::MenuItem* item : {framebufferBrowserItem, sequencerItem}) {
         item->SetKind(GUI::MenuItem::KindGreyed);
         item->Disable();
     }
@@ -264,6 +267,12 @@ void Root::OnClick(Widget* sender, const Input::MouseEvent& event)
         return;
     if (sender == resourceBrowserItem)
         OpenResourceBrowser();
+    else if (sender == trackerItem)
+        OpenTracker();
+    else if (sender == probeMonitorItem)
+        OpenProbeMonitor();
+    else if (sender == probeBrowserItem)
+        OpenProbeBrowser();
     else if (sender == loadProjectItem)
         RunMenuAction([this] { Load(); });
     else if (sender == saveProjectItem)
@@ -304,6 +313,46 @@ void Root::OpenResourceBrowser()
     browser->SetPosition(40, 40);
     browser->Show();
     browser->Activate();
+}
+
+ProbeMonitor* Root::OpenProbeMonitor()
+{
+    auto* monitor = new ProbeMonitor(skin.Get());
+    AddChild(monitor);
+    monitor->SetPosition(80, 80);
+    monitor->Show();
+    return monitor;
+}
+
+void Root::OpenProbeBrowser()
+{
+    auto* browser = new ProbeBrowser(skin.Get(), this);
+    AddChild(browser);
+    browser->SetPosition(100, 40);
+    browser->SetSize(300, 400);
+    browser->Show();
+}
+
+void Root::OpenTracker()
+{
+    if (!tracker) {
+        auto* made = new Tracker(this);
+        AddChild(made);
+        made->SetPosition(60, 60);
+        tracker = made;
+    }
+    tracker->Show();
+    BringToFront(tracker);
+    tracker->Activate();
+}
+
+void Root::SetTracker(GUI::Widget* window)
+{
+    // A loaded layout brings its own tracker: the one open before goes, so there is never a
+    // second one.
+    if (tracker && tracker != window && tracker->GetParent() == this)
+        tracker->Close();
+    tracker = window;
 }
 
 template <class Action>

@@ -49,6 +49,7 @@ class MenuItem;
 
 namespace Nimbrel::Utils::Studio {
 
+class ProbeMonitor;
 class SyncData;
 
 class Root : public GUI::Widget {
@@ -72,6 +73,7 @@ public:
     void SetDataFolder(const FolderResource& folder) { dataFolder = folder; }
     const FolderResource& GetDataFolder() const { return dataFolder; }
     const MusicalClock& GetClock() const { return clock; }
+    Application* GetApplication() const { return application; }
 
     double GetTime() const { return clock.GetTime(); }
     double GetTimeQticks() const { return clock.GetTimeQticks(); }
@@ -81,14 +83,16 @@ public:
     void Play() { clock.Play(); }
     bool IsPaused() const { return clock.IsPaused(); }
 
-    // The one tracker window, or null.
+    // The one tracker window, or null. Setting another one closes the one shown before.
     GUI::Widget* GetTracker() const { return tracker; }
-    void SetTracker(GUI::Widget* window) { tracker = window; }
+    void SetTracker(GUI::Widget* window);
     // Borrowed; saved and loaded after the sync data, in the order added.
     void AddSaveComponent(SaveComponent* component);
     SyncData* GetSyncData() const { return syncData.Get(); }
     GUI::DefaultSkin* GetSkin() const { return skin.Get(); }
     GUI::Menu* GetMenu() const { return menu; }
+    // A new probe monitor window, as the menu opens it.
+    ProbeMonitor* OpenProbeMonitor();
     // The window showing the last failed menu action, or null once it is closed.
     GUI::Applet* GetErrorWindow() const { return errorWindow; }
 
@@ -118,6 +122,8 @@ private:
     void RunMenuAction(const Action& action);
     void ShowError(const String& message);
     void OpenResourceBrowser();
+    void OpenTracker();
+    void OpenProbeBrowser();
     // Loads the layout file through the proxy with the data folder as its file system; a new
     // container widget with the creator's reference.
     Widget* LoadLayoutContainer();

@@ -141,6 +141,9 @@ void Root::Load()
         ReplaceLoadedWindows(container.Get());
     } catch (const Exception& failure) {
         failures = failure.GetMessage();
+        // A tracker of the failed layout stays in the discarded container.
+        if (tracker && tracker->GetParent() != this)
+            tracker = nullptr;
     }
     // A damaged layout does not keep the sync data from loading.
     try {

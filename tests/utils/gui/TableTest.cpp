@@ -44,6 +44,12 @@ TEST_F(TableTest, CellsShareWhatPixelColumnsAndRowsLeaveLessTheirMargins)
         EXPECT_EQ(table->GetCell(c.column, c.row)->GetSize(), c.size) << c.column << "," << c.row;
     }
 
+    table->SetRowMargins(0, 0, 1);
+    DrawFrame();
+    EXPECT_EQ(table->GetCell(1, 0)->GetPosition(), Point(172, 0));
+    EXPECT_EQ(table->GetCell(1, 0)->GetSize(), Point(76, 19)) << "a row's own margins";
+    EXPECT_EQ(table->GetCell(1, 1)->GetPosition(), Point(172, 22)) << "other rows keep theirs";
+
     // A widget anchored on all sides follows its cell.
     Widget* content = Testing::AddTo<Widget>(table->GetCell(0, 1), blitter.Get());
     content->SetSize(table->GetCell(0, 1)->GetSize());

@@ -114,7 +114,8 @@ TEST_F(GUILoaderTest, FailuresEndTheWholeLoad)
         const char* message;
     };
     const Case cases[] = {
-        {"<studio_root><widget/><tracker/></studio_root>", "Unsupported widget name 'tracker', try another loader"},
+        {"<studio_root><widget/><nonsense/></studio_root>", "Unsupported widget name 'nonsense', try another loader"},
+        {"<studio_root><widget/><tracker/></studio_root>", "ResourceProxy: No Studio::Root set"},
         {"<window/>", "Unsupported widget name 'window', try another loader"},
         {"<studio_root><widget pos=\"(10)\"/></studio_root>", "Invalid Vector2 String"},
         {"<widget size=\"(1, 2, 3)\"/>", "Invalid Vector2 String"},

@@ -14,7 +14,11 @@
 #include "utils/DefaultResourceProxy.h"
 #include "utils/gui/Menu.h"
 #include "utils/gui/MenuItem.h"
+#include "utils/gui/Rectangle.h"
 #include "utils/studio/Root.h"
+#include "utils/studio/SyncData.h"
+#include "utils/studio/Tracker.h"
+#include "utils/studio/TrackerCell.h"
 #include "utils/typography/FontFace.h"
 
 #include <SDL.h>
@@ -67,11 +71,12 @@ protected:
         app.Set(nullptr);
     }
 
-    void PushRightClick(int x, int y)
+    void PushRightClick(int x, int y) { PushClick(x, y, SDL_BUTTON_RIGHT); }
+    void PushClick(int x, int y, int button)
     {
         Testing::PushMouseMotion(windowID, x, y);
-        Testing::PushMouseButton(windowID, SDL_BUTTON_RIGHT, true, x, y);
-        Testing::PushMouseButton(windowID, SDL_BUTTON_RIGHT, false, x, y);
+        Testing::PushMouseButton(windowID, static_cast<Uint8>(button), true, x, y);
+        Testing::PushMouseButton(windowID, static_cast<Uint8>(button), false, x, y);
     }
     // One pass pumps SDL's queue into the engine's, the next hands the events on.
     void Pump()
@@ -136,6 +141,54 @@ TEST_F(StudioSDLTest, RightClickOpensTheMenuAtThePointerOverTheFrame)
     EXPECT_GT(ink, 10) << "the item's label is drawn";
 
     const auto picture = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "studio-menu.png";
+    Testing::WritePng(picture.string(), frame.width, frame.height, frame.rgb);
+}
+
+TEST_F(StudioSDLTest, TheTrackerOpenedFromTheMenuShowsKeysWithTheirStripes)
+{
+    Studio::SyncData* sync = root->GetSyncData();
+    Studio::TrackGroup* group = sync->GetTrackGroup(sync->AddTrackGroup(".shot"));
+    for (const char* name : {".shot.Position.x", ".shot.Fov"})
+        group->AddTrack(sync->GetTrack(sync->AddTrack(name)));
+    Studio::Block* block = sync->GetBlock(sync->CreateBlock(0, 512, group));
+    block->GetPattern(0)->SetKey(Studio::Key{Studio::InterpolationCosine, 1.5f, 1.5f, 16});
+    block->GetPattern(1)->SetKey(Studio::Key{Studio::InterpolationStep, 45.0f, 60.0f, 32});
+
+    PushRightClick(20, 20);
+    Pump();
+    GUI::Menu* menu = root->GetMenu();
+    GUI::MenuItem* entry = nullptr;
+    for (int i = 0; i < menu->GetItemCount(); ++i)
+        if (menu->GetItem(i)->GetText() == "Tracker")
+            entry = menu->GetItem(i);
+    ASSERT_NE(entry, nullptr);
+    Render();
+    const GUI::Point at = entry->GetScreenPosition() + GUI::Point(10, entry->GetSize().y / 2);
+    PushClick(at.x, at.y, SDL_BUTTON_LEFT);
+    Pump();
+    auto* tracker = dynamic_cast<Studio::Tracker*>(root->GetTracker());
+    ASSERT_NE(tracker, nullptr);
+    tracker->EditBlock(block);
+    root->SetTimeQticks(40.0);
+    root->Pause();
+    Render();
+    Render();
+    const Frame frame = Render();
+
+    struct Stripe {
+        int column, row;
+        Rgb colour;
+    } stripes[] = {{0, 1, {0, 255, 0}}, {1, 2, {255, 0, 0}}};
+    for (const Stripe& stripe : stripes) {
+        Studio::TrackerCell* cell = tracker->GetCell(stripe.column, stripe.row);
+        const GUI::Point corner = cell->GetScreenPosition() + GUI::Point(cell->GetSize().x - 2, 2);  // above the cursor line
+        EXPECT_TRUE(Testing::Near(frame.At(corner.x, corner.y), stripe.colour, 8))
+            << Testing::ToText(frame.At(corner.x, corner.y)) << " at " << corner.x << "," << corner.y;
+    }
+    const GUI::Point line = tracker->GetCursorLine()->GetScreenPosition() + GUI::Point(20, 1);
+    EXPECT_TRUE(Testing::Near(frame.At(line.x, line.y), Rgb{0, 0, 0}, 8)) << "the cursor line at 2.5 rows";
+
+    const auto picture = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "studio-tracker.png";
     Testing::WritePng(picture.string(), frame.width, frame.height, frame.rgb);
 }
 
