@@ -36,8 +36,8 @@ public:
     void GetTypes(Array<ResourceType>& types) override { types.Add(ResourceType::GUIWidget); }
     String GetName() override { return "GUI Loader"; }
 
-private:
-    // A new widget with the creator's reference.
+    // A new widget, with the creator's reference, built from an element of a layout and its
+    // children; `depth` is the element's nesting level (0 for a layout's root).
     static GUI::Widget* Build(Xml::Element* element, ResourceProxy* proxy, int depth);
 };
 

@@ -14,6 +14,13 @@
 
 #include "utils/ResourceProxy.h"
 
+#include <cstddef>
+#include <cstdint>
+
+namespace Nimbrel::Utils::Xml {
+class Document;
+}
+
 namespace Nimbrel::Utils::Loaders {
 
 class XmlLoader : public ResourceProxy::Service {
@@ -21,6 +28,10 @@ public:
     Object* Load(ResourceType type, const String& descriptor, ResourceProxy* proxy) override;
     void GetTypes(Array<ResourceType>& types) override { types.Add(ResourceType::XmlDocument); }
     String GetName() override { return "XmlLoader"; }
+
+    // A new document parsed from exactly these bytes, with the creator's reference; throws as
+    // Load does on malformed XML.
+    static Xml::Document* Parse(const uint8_t* bytes, size_t size);
 };
 
 }  // namespace Nimbrel::Utils::Loaders

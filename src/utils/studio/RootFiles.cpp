@@ -13,7 +13,11 @@
 #include "utils/Application.h"
 #include "utils/ResourceProxy.h"
 #include "utils/gui/Widget.h"
+#include "utils/loaders/GUILoader.h"
+#include "utils/loaders/XmlLoader.h"
 #include "utils/studio/SyncData.h"
+#include "utils/xml/Document.h"
+#include "utils/xml/Element.h"
 #include "utils/xml/RWDocument.h"
 #include "utils/xml/WriteDocument.h"
 
@@ -161,13 +165,15 @@ GUI::Widget* Root::LoadLayoutContainer()
 {
     ResourceProxy* proxy = application->GetResourceProxy();
     studio_root_files_detail::ProxyFileSystemSwap swap(proxy, dataFolder.Get());
-    Object* loaded = proxy->GetPrivate(ResourceType::GUIWidget, LayoutFileName);
-    auto* container = dynamic_cast<Widget*>(loaded);
-    if (!container) {
-        loaded->Release();
-        throw Exception("Studio::Root::Load(): The layout did not load as a widget");
-    }
-    return container;
+    // The layout's bytes come from the folder itself, not through the proxy, whose records may
+    // hold the input stream of an earlier Load, opened on the file that a Save has replaced.
+    Managed<IO::Stream> stream(dataFolder->OpenFile(LayoutFileName, IO::FileModeRead));
+    const std::vector<uint8_t> bytes = IO::ReadToEnd(stream.Get());
+    Managed<Xml::Document> document(Loaders::XmlLoader::Parse(bytes.data(), bytes.size()));
+    Xml::Element* element = document->GetRoot();
+    if (!element)
+        throw Exception("Studio::Root::Load(): The layout has no root element");
+    return Loaders::GUILoader::Build(element, proxy, 0);
 }
 
 void Root::ReplaceLoadedWindows(Widget* container)

@@ -12,6 +12,7 @@
 
 #include "StudioRootFixture.h"
 
+#include <algorithm>
 #include <string>
 
 namespace studio_root_files_test {
@@ -129,6 +130,23 @@ TEST_F(RootFilesTest, RepeatedLoadReplacesTheWindowsItLoadedWithWhatTheFileSaysN
     const WindowList windows = Placed();
     ASSERT_EQ(windows.size(), 3u);
     EXPECT_EQ(windows[1], std::make_pair(Point(5, 6), Point(70, 80)));
+}
+
+TEST_F(RootFilesTest, ALoadAfterASaveReadsTheFileTheSaveRenamedIntoPlace)
+{
+    // On disk a Save replaces the file: a stream opened on the old one still reads it.
+    Testing::TempFolder temp;
+    Managed<IO::NativeFileSystem> folder(IO::NativeFileSystem::Create((temp.Path() + "/").c_str()));
+    root->SetDataFolder(FolderResource(folder.Get()));
+    AddWindow({1, 2}, {30, 40});
+    root->Save();
+    root->Load();
+    AddWindow({7, 8}, {50, 60});
+    root->Save();
+    root->Load();
+    const WindowList loaded = Placed();
+    EXPECT_EQ(std::count(loaded.begin(), loaded.end(), std::make_pair(Point(7, 8), Point(50, 60))), 2)
+        << "the window added before the second Save, and its loaded copy";
 }
 
 TEST_F(RootFilesTest, ASaveStoppedBetweenTheTwoRenamesLeavesAPairThatLoads)
