@@ -318,6 +318,13 @@ TEST(CGTranslatorTest, FailuresComeBackAsListings)
     EXPECT_TRUE(Translate("struct S { float4 x; }; uniform S state;\n"
                           "float4 main(float4 c : TEXCOORD0) : COLOR { return c.x > 0 ? c : state.x; }\n",
                           "main", CGTranslator::StagePixel).succeeded);
+    // A source that ends inside glstate.matrix.modelview's brackets is refused by the compiler,
+    // not read past while it is rewritten (found by fuzzing).
+    const CGTranslator::Result cut =
+        Translate("float4 main(float4 p : POSITION) : POSITION { return mul(glstate.matrix.modelview[0", "main",
+                  CGTranslator::StageVertex);
+    EXPECT_FALSE(cut.succeeded);
+    EXPECT_EQ(cut.listing.find("crashed"), std::string::npos) << cut.listing;
     // The process that crashed was a copy; compiling goes on.
     EXPECT_TRUE(Translate(cg_sources::BlurPass, "psMain", CGTranslator::StagePixel).succeeded);
 }
