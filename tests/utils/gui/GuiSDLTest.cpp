@@ -8,7 +8,7 @@
 #include "support/CgGLWindow.h"
 #include "support/MemoryFileSystem.h"
 #include "support/PngFile.h"
-#include "support/SDLAudio.h"
+#include "support/SDLApplicationTest.h"
 #include "support/SDLVideo.h"
 #include "utils/Application.h"
 #include "utils/DefaultResourceProxy.h"
@@ -61,24 +61,13 @@ struct ClickCounter : Widget {
     std::vector<Widget*> senders;
 };
 
-class GuiSDLTest : public ::testing::Test {
+class GuiSDLTest : public Testing::SDLApplicationTest {
 protected:
     void SetUp() override
     {
-        Testing::HoldSDLVideo();
-        Testing::UseDummyAudioDriver();
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-        app->SetGraphicsBackend(&backend);
-        app->SetResolution(ScreenWidth, ScreenHeight);
-        app->SetTitle("GuiSDLTest");
-        app->SetInputProcessing(true);
-        app->Start();
-        windowID = static_cast<Uint32>(app->GetWindow()->GetHandle());
-        ASSERT_NE(windowID, 0u);
-        std::ifstream file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
-        (*files)["DejaVuSans.ttf"].assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-        fonts->SetFileSystem(files.Get());
-        face.Set(static_cast<Typography::FontFace*>(fonts->Get(ResourceType::FontFace, "DejaVuSans.ttf:12")));
+        StartApplication("GuiSDLTest", ScreenWidth, ScreenHeight);
+        if (HasFatalFailure())
+            return;
         Graphics::Device* device = app->GetGraphicsDevice();
         blitter.Set(new Draw2D::GraphicsDeviceBlitter(device, 4000));
         effect.Set(new Effects::Default2DEffect(device));
@@ -105,12 +94,6 @@ protected:
 
     void PushMotion(int x, int y, bool leftHeld) { Testing::PushMouseMotion(windowID, x, y, leftHeld ? SDL_BUTTON_LMASK : 0); }
     void PushButton(bool down, int x, int y) { Testing::PushMouseButton(windowID, SDL_BUTTON_LEFT, down, x, y); }
-    // One pass pumps SDL's queue into the engine's, the next hands the events on.
-    void Pump()
-    {
-        ASSERT_TRUE(app->Update());
-        ASSERT_TRUE(app->Update());
-    }
     Applet* MakeApplet(const char* title, int x, int y, int width, int height)
     {
         Applet* applet = new Applet(skin.Get());
@@ -147,12 +130,6 @@ protected:
     }
     Frame ReadFrame() { return Testing::ReadBackBuffer(static_cast<Graphics::GLDevice*>(app->GetGraphicsDevice())); }
 
-    Graphics::GL2CGDeviceFactory backend;
-    Managed<Utils::Application> app{new Utils::Application()};
-    Uint32 windowID = 0;
-    Managed<Testing::MemoryFileSystem> files{new Testing::MemoryFileSystem()};
-    Managed<ResourceProxy> fonts{new DefaultResourceProxy()};
-    Managed<Typography::FontFace> face;
     Managed<Draw2D::GraphicsDeviceBlitter> blitter;
     Managed<Effects::Default2DEffect> effect;
     Managed<DefaultSkin> skin;

@@ -8,7 +8,7 @@
 #include "support/CgGLWindow.h"
 #include "support/MemoryFileSystem.h"
 #include "support/PngFile.h"
-#include "support/SDLAudio.h"
+#include "support/SDLApplicationTest.h"
 #include "support/SDLVideo.h"
 #include "utils/Application.h"
 #include "utils/DefaultResourceProxy.h"
@@ -39,24 +39,13 @@ constexpr int ScreenWidth = 640;
 constexpr int ScreenHeight = 480;
 const Rgb Backdrop = {51, 64, 77};
 
-class StudioSDLTest : public ::testing::Test {
+class StudioSDLTest : public Testing::SDLApplicationTest {
 protected:
     void SetUp() override
     {
-        Testing::HoldSDLVideo();
-        Testing::UseDummyAudioDriver();
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-        app->SetGraphicsBackend(&backend);
-        app->SetResolution(ScreenWidth, ScreenHeight);
-        app->SetTitle("StudioSDLTest");
-        app->SetInputProcessing(true);
-        app->Start();
-        windowID = static_cast<Uint32>(app->GetWindow()->GetHandle());
-        ASSERT_NE(windowID, 0u);
-        std::ifstream file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
-        (*files)["DejaVuSans.ttf"].assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-        fonts->SetFileSystem(files.Get());
-        face.Set(static_cast<Typography::FontFace*>(fonts->Get(ResourceType::FontFace, "DejaVuSans.ttf:12")));
+        StartApplication("StudioSDLTest", ScreenWidth, ScreenHeight);
+        if (HasFatalFailure())
+            return;
         root = new Studio::Root(app.Get());
         root->SetFont(GUI::FontResource(face.Get()));
         app->SetInputListener(root);
@@ -78,12 +67,6 @@ protected:
         Testing::PushMouseButton(windowID, static_cast<Uint8>(button), true, x, y);
         Testing::PushMouseButton(windowID, static_cast<Uint8>(button), false, x, y);
     }
-    // One pass pumps SDL's queue into the engine's, the next hands the events on.
-    void Pump()
-    {
-        ASSERT_TRUE(app->Update());
-        ASSERT_TRUE(app->Update());
-    }
     // The presentation's frame is the cleared backdrop; the Studio goes over it.
     Frame Render()
     {
@@ -93,12 +76,6 @@ protected:
         return Testing::ReadBackBuffer(static_cast<Graphics::GLDevice*>(app->GetGraphicsDevice()));
     }
 
-    Graphics::GL2CGDeviceFactory backend;
-    Managed<Application> app{new Application()};
-    Uint32 windowID = 0;
-    Managed<Testing::MemoryFileSystem> files{new Testing::MemoryFileSystem()};
-    Managed<ResourceProxy> fonts{new DefaultResourceProxy()};
-    Managed<Typography::FontFace> face;
     Studio::Root* root = nullptr;  // the creator's reference, given back by Close
 };
 
