@@ -6,6 +6,7 @@
 #include "support/MemoryFileSystem.h"
 #include "utils/gui/Label.h"
 #include "utils/gui/Panel.h"
+#include "utils/gui/ScrollBar.h"
 #include "utils/gui/Slider.h"
 #include "utils/studio/Sequencer.h"
 #include "utils/studio/SyncData.h"
@@ -345,6 +346,71 @@ TEST_F(SequencerTest, TheRulerAndTheWheelMoveTheTimeAndALeftClickEditsTheBlockIn
     Frame();
     ClickAt(OnBlock(index));
     EXPECT_EQ(tracker->GetBlock(), sync->GetBlock(index));
+}
+
+TEST_F(SequencerTest, TheZoomBarScrollBarAndPlayingTimeSetTheView)
+{
+    const int index = sync->CreateBlock(384, 64, sync->GetTrackGroup(0));
+    sequencer->GetZoomBar()->SetValue(40.0f);
+    Frame();
+    EXPECT_DOUBLE_EQ(sequencer->GetZoom(), 40.0);
+    ASSERT_NE(sequencer->GetBlockPanel(index), nullptr);
+    EXPECT_EQ(sequencer->GetBlockPanel(index)->GetSize().x, 30) << "a bar is 30 pixels at zoom 40";
+
+    sequencer->GetScrollBar()->SetScrollPosition(5);
+    Frame();
+    EXPECT_DOUBLE_EQ(sequencer->GetViewStart(), 320.0);
+    EXPECT_STREQ(sequencer->GetRulerLabel(0)->GetText().CStr(), "5");
+    EXPECT_EQ(sequencer->GetBlockPanel(index)->GetPosition().x, 30);
+
+    // Paused, the view stays wherever the time goes; playing, it follows the time.
+    root->SetTimeQticks(64.0 * 200);
+    Frame();
+    EXPECT_DOUBLE_EQ(sequencer->GetViewStart(), 320.0);
+    root->Play();
+    Frame();
+    EXPECT_EQ(sequencer->GetScrollBar()->GetScrollPosition(), 199);
+    EXPECT_DOUBLE_EQ(sequencer->GetViewStart(), 64.0 * 199);
+    const int markerX = sequencer->GetMarker()->GetPosition().x;
+    EXPECT_GE(markerX, 0);
+    EXPECT_LE(markerX, sequencer->GetTimeArea()->GetSize().x - 30);
+    EXPECT_EQ(sequencer->GetBlockPanel(index), nullptr) << "out of view";
+}
+
+TEST_F(SequencerTest, TheBlockMenuEditsCopiesAndPastesTheSelection)
+{
+    Choose(nullptr, "Tracker");
+    auto* tracker = dynamic_cast<Utils::Studio::Tracker*>(root->GetTracker());
+    ASSERT_NE(tracker, nullptr);
+    tracker->SetPosition(400, 500);
+    const int index = sync->CreateBlock(64, 128, sync->GetTrackGroup(1));
+    root->BringToFront(sequencer);
+    Frame();
+    const Point block = OnBlock(index);
+    Press(block);
+    Release(block);
+    tracker->EditBlock(nullptr);
+
+    ClickAt(block, Input::MouseButtonRight);
+    Utils::GUI::MenuItem* editIn = sequencer->GetBlockMenu()->GetItem(0);
+    ASSERT_STREQ(editIn->GetText().CStr(), "Edit Block in");
+    ClickAt(Middle(editIn));
+    Utils::GUI::Menu* sub = editIn->PeekSubMenu();
+    ASSERT_NE(sub, nullptr);
+    ASSERT_TRUE(sub->IsVisible());
+    ClickAt(Middle(sub->GetItem(0)));
+    EXPECT_EQ(tracker->GetBlock(), sync->GetBlock(index));
+    EXPECT_FALSE(sequencer->GetBlockMenu()->IsVisible());
+
+    ChooseBlockMenu(block, "Copy Block(s)");
+    root->SetTimeQticks(640);
+    ChooseBlockMenu(At(30.0, 3), "Paste Block(s)");
+    EXPECT_EQ(Blocks(), (std::vector<std::pair<int, int>>{{64, 128}, {640, 128}}));
+    EXPECT_DOUBLE_EQ(root->GetTimeQticks(), 768.0);
+    ChooseBlockMenu(At(30.0, 3), "Delete Block(s)");
+    EXPECT_EQ(sync->GetBlockCount(), 2) << "the right click on an empty spot cleared the selection";
+    ChooseBlockMenu(OnBlock(1), "Delete Block(s)");
+    EXPECT_EQ(Blocks(), (std::vector<std::pair<int, int>>{{64, 128}}));
 }
 
 TEST_F(SequencerTest, AProjectWithDrawnAndDraggedBlocksLoadsBackAndSavesTheSameBytes)
