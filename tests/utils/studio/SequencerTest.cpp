@@ -3,6 +3,8 @@
 // ruler and the wheel moving the time, the block menu, data that changes under the window, and
 // a project saved and loaded back byte for byte.
 #include "input/KeyCodes.h"
+#include "support/AllocationWatch.h"
+#include "utils/draw2d/GraphicsDeviceBlitter.h"
 #include "support/MemoryFileSystem.h"
 #include "utils/gui/Label.h"
 #include "utils/gui/Panel.h"
@@ -411,6 +413,42 @@ TEST_F(SequencerTest, TheBlockMenuEditsCopiesAndPastesTheSelection)
     EXPECT_EQ(sync->GetBlockCount(), 2) << "the right click on an empty spot cleared the selection";
     ChooseBlockMenu(OnBlock(1), "Delete Block(s)");
     EXPECT_EQ(Blocks(), (std::vector<std::pair<int, int>>{{64, 128}}));
+}
+
+TEST_F(SequencerTest, ASteadyFrameRebuildingWhilePlayingAllocatesNothing)
+{
+    if (!Testing::AllocationWatch::Available())
+        GTEST_SKIP() << "no allocation hooks without AddressSanitizer";
+    Testing::FakeDevice& device = *graphics.lastDevice;
+    Managed<Utils::Draw2D::GraphicsDeviceBlitter> deviceBlitter(new Utils::Draw2D::GraphicsDeviceBlitter(&device, 20000));
+    Managed<Utils::Effect> plain(new Utils::Effect());
+    auto* studio = new Utils::Studio::Root(app.Get(), deviceBlitter.Get(), plain.Get(), &Testing::StudioTestClock);
+    studio->SetFont(Utils::GUI::FontResource(face.Get()));
+    SyncData* data = studio->GetSyncData();
+    Utils::Studio::TrackGroup* group = data->GetTrackGroup(data->AddTrackGroup(".g"));
+    for (int i = 0; i < 8; ++i)
+        data->CreateBlock(256 * i, 128, group);
+    Sequencer* window = studio->OpenSequencer();
+    window->Select(2);
+    studio->Play();
+    device.recording = false;
+    const auto step = [&] {
+        Testing::StudioTestSeconds() += 0.1;
+        Testing::GuiTestTime() += 0.05;
+        studio->Frame();
+    };
+    for (int warm = 0; warm < 3; ++warm)
+        step();
+    const int markerBefore = window->GetMarker()->GetPosition().x;
+    {
+        Testing::AllocationWatch allocations;
+        for (int i = 0; i < 40; ++i)
+            step();
+        EXPECT_EQ(allocations.AllocationCount(), 0u);
+    }
+    EXPECT_GT(window->GetMarker()->GetPosition().x, markerBefore) << "the marker followed the time";
+    studio->Close();
+    Utils::GUI::Widget::Collect();
 }
 
 TEST_F(SequencerTest, AProjectWithDrawnAndDraggedBlocksLoadsBackAndSavesTheSameBytes)
