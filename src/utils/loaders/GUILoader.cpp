@@ -9,6 +9,7 @@
 #include "utils/studio/ProbeBrowser.h"
 #include "utils/studio/ProbeMonitor.h"
 #include "utils/studio/Root.h"
+#include "utils/studio/Sequencer.h"
 #include "utils/studio/Tracker.h"
 #include "utils/loaders/PrivateRequest.h"
 #include "utils/xml/Document.h"
@@ -57,6 +58,8 @@ GUI::Widget* GUILoader::Build(Xml::Element* element, ResourceProxy* proxy, int d
         widget.Set(new GUI::Widget(skin->GetPainter()));
     } else if (name == "tracker") {
         widget.Set(new Studio::Tracker(proxy->GetStudioRoot()));
+    } else if (name == "sequencer") {
+        widget.Set(new Studio::Sequencer(proxy->GetStudioRoot(), skin));
     } else if (name == "probe_browser") {
         widget.Set(new Studio::ProbeBrowser(skin, proxy->GetStudioRoot()));
     } else if (name == "probe_monitor") {

@@ -17,6 +17,7 @@
 #include "utils/gui/Menu.h"
 #include "utils/gui/MenuItem.h"
 #include "utils/studio/ProbeBrowser.h"
+#include "utils/studio/Sequencer.h"
 #include "utils/studio/ProbeMonitor.h"
 #include "utils/studio/ResourceBrowser.h"
 #include "utils/studio/SyncData.h"
@@ -140,12 +141,9 @@ void Root::BuildMenu()
     saveProjectItem = project->AddItem("Save Project");
     menu->AddSeparator();
     exitItem = menu->AddItem("Exit");
-    // The editors behind these entries are not part of the Studio yet: greyed, they take no
-    // clicks.
-    for (GUI::MenuItem* item : {framebufferBrowserItem, sequencerItem}) {
-        item->SetKind(GUI::MenuItem::KindGreyed);
-        item->Disable();
-    }
+    // The editor behind this entry is not part of the Studio yet: greyed, it takes no clicks.
+    framebufferBrowserItem->SetKind(GUI::MenuItem::KindGreyed);
+    framebufferBrowserItem->Disable();
     menu->Hide();
 }
 
@@ -269,6 +267,8 @@ void Root::OnClick(Widget* sender, const Input::MouseEvent& event)
         OpenResourceBrowser();
     else if (sender == trackerItem)
         OpenTracker();
+    else if (sender == sequencerItem)
+        OpenSequencer();
     else if (sender == probeMonitorItem)
         OpenProbeMonitor();
     else if (sender == probeBrowserItem)
@@ -322,6 +322,16 @@ ProbeMonitor* Root::OpenProbeMonitor()
     monitor->SetPosition(80, 80);
     monitor->Show();
     return monitor;
+}
+
+Sequencer* Root::OpenSequencer()
+{
+    auto* sequencer = new Sequencer(this, skin.Get());
+    AddChild(sequencer);
+    sequencer->SetPosition(20, 300);
+    sequencer->Show();
+    sequencer->Activate();
+    return sequencer;
 }
 
 void Root::OpenProbeBrowser()

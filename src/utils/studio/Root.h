@@ -50,6 +50,7 @@ class MenuItem;
 namespace Nimbrel::Utils::Studio {
 
 class ProbeMonitor;
+class Sequencer;
 class SyncData;
 
 class Root : public GUI::Widget {
@@ -82,6 +83,8 @@ public:
     void Pause() { clock.Pause(); }
     void Play() { clock.Play(); }
     bool IsPaused() const { return clock.IsPaused(); }
+    // Whether Ctrl is held, as the root's key handler saw it.
+    bool IsControlDown() const { return controlDown; }
 
     // The one tracker window, or null. Setting another one closes the one shown before.
     GUI::Widget* GetTracker() const { return tracker; }
@@ -93,6 +96,8 @@ public:
     GUI::Menu* GetMenu() const { return menu; }
     // A new probe monitor window, as the menu opens it.
     ProbeMonitor* OpenProbeMonitor();
+    // A new sequencer window, as the menu opens it; several may be open.
+    Sequencer* OpenSequencer();
     // The window showing the last failed menu action, or null once it is closed.
     GUI::Applet* GetErrorWindow() const { return errorWindow; }
 
