@@ -200,4 +200,21 @@ std::string ColladaWriter::Text() const
            "</COLLADA>\n";
 }
 
+std::string PlanetScene()
+{
+    ColladaWriter writer;
+    writer.AddColorEffect("grey-fx", "phong", "diffuse", {0.5f, 0.5f, 0.5f});
+    writer.AddMaterial("grey-m", "grey-fx");
+    // 2 * 250 * 200 triangles.
+    writer.AddMesh(SphereMesh("planet", 10.0f, 201, 250));
+    writer.AddMesh(CubeMesh("box", 1.0f));
+    writer.AddDirectionalLight("sun", {1, 1, 1});
+    writer.AddLinearAnimation("spin", "planet/turn.ANGLE", {0, 10}, {0, 360}, 1);
+    writer.AddNode("<node id=\"planet\" name=\"planet\"><rotate sid=\"turn\">0 0 1 0</rotate>" +
+                   ColladaWriter::Instance("planet", "grey-m") + "</node>");
+    writer.AddNode("<node id=\"box\"><translate>20 0 0</translate>" + ColladaWriter::Instance("box", "grey-m") +
+                   "<instance_light url=\"#sun\"/></node>");
+    return writer.Text();
+}
+
 }  // namespace Nimbrel::Testing
