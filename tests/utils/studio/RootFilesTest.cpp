@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <typeinfo>
 #include <string>
 
 namespace studio_root_files_test {
@@ -72,6 +74,11 @@ protected:
     }
     std::string Text(const std::string& path) { return std::string((*memory)[path].begin(), (*memory)[path].end()); }
     void UseMemoryFolder() { root->SetDataFolder(FolderResource(memory.Get())); }
+    static std::string Geometry(Widget* window)
+    {
+        return std::string(Utils::GUI::FormatPoint(window->GetPosition()).CStr()) + " " +
+               Utils::GUI::FormatPoint(window->GetSize()).CStr();
+    }
 
     Managed<MemoryFileSystem> memory{new MemoryFileSystem()};
 };
@@ -185,6 +192,43 @@ TEST_F(RootFilesTest, ATrackerAndAWatchingMonitorAreWrittenInTheLayoutFormatAndC
     std::ifstream again(temp.Path() + "/gui_layout.xml", std::ios::binary);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), written)
         << "saving what was loaded writes the same bytes";
+}
+
+TEST_F(RootFilesTest, CollapsedWindowsAreSavedWithTheirExpandedPlaceAndSize)
+{
+    UseMemoryFolder();
+    Choose(nullptr, "Tracker");
+    Choose("Monitoring", "Probe Monitor");
+    Choose("Monitoring", "Probe Browser");
+    Choose("Syncing", "Sequencer");
+    // Each kind of window by its class, with its place and size expanded, before collapsing.
+    std::map<std::string, std::string> expanded;
+    int placed = 0;
+    for (int i = 0; i < root->GetChildCount(); ++i) {
+        auto* window = dynamic_cast<Utils::GUI::Applet*>(root->GetChild(i));
+        if (!window)
+            continue;
+        window->SetPosition(30 + 40 * placed, 20 + 30 * placed);
+        ++placed;
+        expanded[typeid(*window).name()] = Geometry(window);
+        window->ToggleCollapse();
+        ASSERT_EQ(window->GetSize().y, Utils::GUI::Applet::TitleHeight) << typeid(*window).name();
+    }
+    ASSERT_EQ(expanded.size(), 4u);
+    root->Save();
+    CloseRoot();
+
+    root = MakeRoot();
+    UseMemoryFolder();
+    root->Load();
+    std::map<std::string, std::string> loaded;
+    for (int i = 0; i < root->GetChildCount(); ++i) {
+        if (auto* window = dynamic_cast<Utils::GUI::Applet*>(root->GetChild(i))) {
+            EXPECT_FALSE(window->IsCollapsed()) << typeid(*window).name();
+            loaded[typeid(*window).name()] = Geometry(window);
+        }
+    }
+    EXPECT_EQ(loaded, expanded);
 }
 
 TEST_F(RootFilesTest, RepeatedLoadReplacesTheWindowsItLoadedWithWhatTheFileSaysNow)
