@@ -27,12 +27,11 @@ SDLJoystick::SDLJoystick(int deviceIndex)
         uint64_t codes = 0;
         // The codes name SDL's axes only when SDL counted the same axes.
         const bool named = ReadEventAxisCodes(SDL_JoystickPath(joystick), &codes) && CountEventAxes(codes) == sdlAxes;
-        for (int a = 0; a < sdlAxes; ++a) {
-            const int slot = named ? EventAxisSlot(codes, a) : a < FirstHatSlot ? a : -1;
-            axisSlots.push_back(slot);
-            if (slot >= 0)
-                ++axisCount;
-        }
+        for (int a = 0; a < sdlAxes; ++a)
+            axisSlots.push_back(named ? EventAxisSlot(codes, a) : a < FirstHatSlot ? a : -1);
+        // Named axes may leave slots out (X, Y and the rotations, without Z): the count covers
+        // the highest slot they fill, so a reader of slots 0 … count − 1 sees all of them.
+        axisCount = named ? EventAxisSlotsUsed(codes) : std::min(sdlAxes, static_cast<int>(FirstHatSlot));
         hatCount = std::clamp(SDL_JoystickNumHats(joystick), 0, HatSlots);
         buttons.assign(std::clamp(SDL_JoystickNumButtons(joystick), 0, 128), false);
     }
