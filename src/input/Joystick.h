@@ -1,7 +1,8 @@
 #pragma once
 // Joystick: a game controller read by polling, once per main-loop pass.
 //
-// Update() reads the device; the getters return what the last successful Update read.
+// Update() reads the device; the getters return what the last successful Update read, or the
+// state at rest once an implementation knows the device is gone.
 //
 // Axis slots: 0 … 7 are X, Y, Z, rotation X, rotation Y, rotation Z and two sliders, from -1
 // to 1 (0 for an axis the device lacks); 8 … 11 are the point-of-view hats, in hundredths of

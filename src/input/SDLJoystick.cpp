@@ -59,8 +59,14 @@ float SDLJoystick::GetAxis(int index)
 int SDLJoystick::Update()
 {
     SDL_JoystickUpdate();
-    if (!SDL_JoystickGetAttached(joystick))
+    if (!SDL_JoystickGetAttached(joystick)) {
+        // A device that is gone reads at rest: a stick held while it was pulled out must not
+        // go on scrubbing the clock or recording keys.
+        std::fill(axes, axes + FirstHatSlot, 0.0f);
+        std::fill(axes + FirstHatSlot, axes + AxisSlots, static_cast<float>(HatCentred));
+        std::fill(buttons.begin(), buttons.end(), false);
         return -1;
+    }
     if (controller) {
         int16_t sdlAxes[SDL_CONTROLLER_AXIS_MAX];
         uint8_t sdlButtons[SDL_CONTROLLER_BUTTON_MAX];
