@@ -2,7 +2,8 @@
 // through the Application to the root, which opens its menu at the pointer; the root's own
 // blitter and 2D effect composite it over a cleared frame, which is read back. The picture is
 // written beside the test binary as "studio-menu.png". A virtual game pad of SDL's, polled by
-// the Application, records keys into the Tracker, flies its camera and drives the transport.
+// the Application, records keys into the Tracker, flies its camera and drives the transport,
+// with the window in front or in the background.
 
 #include "graphics/gl/GL2CGDeviceFactory.h"
 #include "graphics/gl/GLDevice.h"
@@ -11,6 +12,7 @@
 #include "support/PngFile.h"
 #include "support/SDLApplicationTest.h"
 #include "support/SDLVideo.h"
+#include "support/WaitFor.h"
 #include "utils/Application.h"
 #include "utils/DefaultResourceProxy.h"
 #include "utils/gui/Menu.h"
@@ -32,6 +34,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <ostream>
 
 namespace studio_sdl_test {
 
@@ -190,6 +193,11 @@ struct PadKind {
     bool gameController;
 };
 
+void PrintTo(const PadKind& kind, std::ostream* out)
+{
+    *out << kind.name;
+}
+
 class StudioPadSDLTest : public StudioSDLTest, public ::testing::WithParamInterface<PadKind> {
 protected:
     void SetUp() override
@@ -343,6 +351,20 @@ TEST_P(StudioPadSDLTest, RecordsKeysIntoTheTrackerFliesItsCameraAndDrivesTheTran
     SetAxis(2, 0);
     const double pushed = 32767.0 / 32768.0 - 0.25;
     EXPECT_NEAR(root->GetTime(), 10.0 - frameTime * pushed * pushed * pushed * 60.0, 1e-6);
+
+    // With the window hidden no window of the program has the keyboard focus: the pad is read
+    // all the same.
+    SDL_HideWindow(SDL_GetWindowFromID(windowID));
+    ASSERT_TRUE(Testing::WaitFor([] { return SDL_GetKeyboardFocus() == nullptr; }, [this] { app->Update(); }));
+    root->SetTimeQticks(16);
+    for (int column = 0; column < 6; ++column)
+        tracker->SetCellValue(column, 1, 0.0f);  // at the origin, looking along +x
+    SetAxis(1, SDL_JOYSTICK_AXIS_MIN);
+    const double backgroundFrameTime = Pass();
+    SetAxis(1, 0);
+    EXPECT_NEAR(tracker->GetCellValue(0, 1).value_or(0.0f), Shaped * -500.0 * backgroundFrameTime,
+                1e-5 + 1e-4 * std::abs(Shaped * 500.0 * backgroundFrameTime));
+    EXPECT_GT(tracker->GetCellValue(0, 1).value_or(0.0f), 0.0f);
 }
 
 INSTANTIATE_TEST_SUITE_P(VirtualPads, StudioPadSDLTest,
