@@ -5,6 +5,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace Nimbrel::Input {
@@ -47,6 +48,15 @@ int EventAxisSlot(uint64_t codes, int sdlAxis)
         ++axis;
     }
     return -1;
+}
+
+int EventAxisSlotsUsed(uint64_t codes)
+{
+    int used = 0;
+    const int count = CountEventAxes(codes);
+    for (int axis = 0; axis < count; ++axis)
+        used = std::max(used, EventAxisSlot(codes, axis) + 1);
+    return used;
 }
 
 bool ReadEventAxisCodes(const char* path, uint64_t* codes)

@@ -18,6 +18,9 @@ Context::Factory* Context::GetDefaultFactory()
 
 SDLInputContext::SDLInputContext(Window* window)
 {
+    // SDL drops joystick input while no window of the program has the keyboard focus, which
+    // would leave a pad's last state standing while the author works in another window.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
         throw Exception(String("Unable to start SDL joysticks: ") + SDL_GetError());
     joysticksStarted = true;

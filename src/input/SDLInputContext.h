@@ -2,7 +2,8 @@
 // Input::Context on SDL: an SDLKeyboard and an SDLMouse filled by the event pump (the window
 // procedure finds this context by the window's handle), and one SDLJoystick per joystick
 // attached when the context is made. Joystick events are switched off: joysticks are read
-// only by polling.
+// only by polling, and they are read whether or not the window has the keyboard focus (the
+// context sets SDL's hint for background joystick input, process-wide).
 
 #include "core/Array.h"
 #include "input/Context.h"

@@ -27,12 +27,11 @@ SDLJoystick::SDLJoystick(int deviceIndex)
         uint64_t codes = 0;
         // The codes name SDL's axes only when SDL counted the same axes.
         const bool named = ReadEventAxisCodes(SDL_JoystickPath(joystick), &codes) && CountEventAxes(codes) == sdlAxes;
-        for (int a = 0; a < sdlAxes; ++a) {
-            const int slot = named ? EventAxisSlot(codes, a) : a < FirstHatSlot ? a : -1;
-            axisSlots.push_back(slot);
-            if (slot >= 0)
-                ++axisCount;
-        }
+        for (int a = 0; a < sdlAxes; ++a)
+            axisSlots.push_back(named ? EventAxisSlot(codes, a) : a < FirstHatSlot ? a : -1);
+        // Named axes may leave slots out (X, Y and the rotations, without Z): the count covers
+        // the highest slot they fill, so a reader of slots 0 … count − 1 sees all of them.
+        axisCount = named ? EventAxisSlotsUsed(codes) : std::min(sdlAxes, static_cast<int>(FirstHatSlot));
         hatCount = std::clamp(SDL_JoystickNumHats(joystick), 0, HatSlots);
         buttons.assign(std::clamp(SDL_JoystickNumButtons(joystick), 0, 128), false);
     }
@@ -60,8 +59,14 @@ float SDLJoystick::GetAxis(int index)
 int SDLJoystick::Update()
 {
     SDL_JoystickUpdate();
-    if (!SDL_JoystickGetAttached(joystick))
+    if (!SDL_JoystickGetAttached(joystick)) {
+        // A device that is gone reads at rest: a stick held while it was pulled out must not
+        // go on scrubbing the clock or recording keys.
+        std::fill(axes, axes + FirstHatSlot, 0.0f);
+        std::fill(axes + FirstHatSlot, axes + AxisSlots, static_cast<float>(HatCentred));
+        std::fill(buttons.begin(), buttons.end(), false);
         return -1;
+    }
     if (controller) {
         int16_t sdlAxes[SDL_CONTROLLER_AXIS_MAX];
         uint8_t sdlButtons[SDL_CONTROLLER_BUTTON_MAX];

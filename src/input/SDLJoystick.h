@@ -4,7 +4,8 @@
 // other joystick puts its axes in the slots their Linux axis codes name (LinuxJoystickAxes.h)
 // when it is an event device that can be asked, and otherwise its first eight axes in SDL's
 // order, which follows the same codes; its first four hats go to slots 8 … 11, and up to 128
-// buttons are read.
+// buttons are read. Once the device is detached, Update() fails and the joystick reads at rest
+// (buttons up, axes 0, hats centred).
 
 #include "input/Joystick.h"
 

@@ -141,18 +141,29 @@ TEST_F(SDLJoystickTest, AxesAndHatsPastTheSlotsAreLeftOut)
     EXPECT_EQ(stick->GetAxis(12), 0.0f);
 }
 
-TEST_F(SDLJoystickTest, DetachedDeviceFailsToUpdateAndKeepsItsValues)
+TEST_F(SDLJoystickTest, DetachedDeviceFailsToUpdateAndReadsAtRest)
 {
-    const int index = Attach(SDL_JOYSTICK_TYPE_FLIGHT_STICK, 1, 1);
-    Managed<SDLJoystick> stick(new SDLJoystick(index));
-    SDL_Joystick* device = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
-    SDL_JoystickSetVirtualButton(device, 0, 1);
-    ASSERT_EQ(stick->Update(), 0);
+    // Pulled out with the stick pushed, a button held and the hat pressed.
+    for (SDL_JoystickType type : {SDL_JOYSTICK_TYPE_FLIGHT_STICK, SDL_JOYSTICK_TYPE_GAMECONTROLLER}) {
+        const int index = Attach(type, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 1);
+        Managed<SDLJoystick> stick(new SDLJoystick(index));
+        SDL_Joystick* device = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
+        SDL_JoystickSetVirtualAxis(device, 0, -32768);
+        SDL_JoystickSetVirtualButton(device, 0, 1);
+        SDL_JoystickSetVirtualButton(device, SDL_CONTROLLER_BUTTON_DPAD_UP, 1);
+        SDL_JoystickSetVirtualHat(device, 0, SDL_HAT_UP);
+        ASSERT_EQ(stick->Update(), 0) << type;
+        ASSERT_EQ(stick->GetAxis(0), -1.0f) << type;
+        ASSERT_TRUE(stick->GetButton(0)) << type;
+        ASSERT_EQ(stick->GetAxis(8), 0.0f) << type;
 
-    SDL_JoystickDetachVirtual(index);
-    attached.clear();
-    EXPECT_LT(stick->Update(), 0);
-    EXPECT_TRUE(stick->GetButton(0));
+        SDL_JoystickDetachVirtual(index);
+        attached.clear();
+        EXPECT_LT(stick->Update(), 0) << type;
+        EXPECT_EQ(stick->GetAxis(0), 0.0f) << type;
+        EXPECT_FALSE(stick->GetButton(0)) << type;
+        EXPECT_EQ(stick->GetAxis(8), Centred) << type;
+    }
 }
 
 TEST_F(SDLJoystickTest, OpeningAMissingDeviceThrows)

@@ -4,7 +4,9 @@
 #include "utils/gui/Image.h"
 #include "utils/gui/Label.h"
 #include "utils/gui/Panel.h"
+#include "utils/gui/PointText.h"
 #include "utils/gui/Skin.h"
+#include "utils/xml/RWElement.h"
 
 #include <algorithm>
 
@@ -240,14 +242,36 @@ void Applet::ToggleCollapse()
         SetSize(titleLabel->GetTextSize().x + 70, TitleHeight);
         SetPosition(right - GetSize().x, position.y);
     } else {
-        collapsed = false;
-        SetPosition(std::max(right - expandedSize.x, 0), position.y);
+        SetPosition(GetExpandedPosition());
         SetSize(expandedSize);
+        collapsed = false;
         collapseButton->SetText(">");
         client->SetVisible(true);
     }
     resizeHover = false;
     dirty = true;
+}
+
+Point Applet::GetExpandedPosition()
+{
+    if (!collapsed)
+        return GetPosition();
+    const Point position = GetPosition();
+    return Point(std::max(position.x + GetSize().x - expandedSize.x, 0), position.y);
+}
+
+Point Applet::GetExpandedSize()
+{
+    return collapsed ? expandedSize : GetSize();
+}
+
+Xml::RWElement* Applet::CreateLayoutElement(const String& name)
+{
+    Managed<Xml::RWElement> element(Xml::CreateElement());
+    element->SetName(name);
+    element->SetAttribute("pos", FormatPoint(GetExpandedPosition()));
+    element->SetAttribute("size", FormatPoint(GetExpandedSize()));
+    return element.Detach();
 }
 
 void Applet::OnActivated(Widget* sender)

@@ -8,13 +8,18 @@
 // edge stops there, and one larger than its parent sits at x 0 or y 0, so the title bar never
 // leaves the screen. The pointer's overshoot past an edge is remembered, so the window follows
 // again only when the pointer is back at the spot it grabbed. Collapsing shrinks the window to
-// its title bar, keeping the right edge in place; expanding restores the size.
+// its title bar, keeping the right edge in place; expanding restores the size. A layout saves
+// the expanded window, so one saved collapsed opens whole.
 //
 // The title bar is (51, 102, 166) while the applet is active and (92, 108, 122) otherwise; the
 // frame is greyed while the pointer is over the resize corner.
 
 #include "core/String.h"
 #include "utils/gui/Widget.h"
+
+namespace Nimbrel::Utils::Xml {
+class RWElement;
+}
 
 namespace Nimbrel::Utils::GUI {
 
@@ -38,6 +43,12 @@ public:
     const String& GetTitle() const { return title; }
     bool IsCollapsed() const { return collapsed; }
     void ToggleCollapse();
+    // Where the window is and how large, expanded: while collapsed, what expanding restores.
+    Point GetExpandedPosition();
+    Point GetExpandedSize();
+    // A new layout element of the given name (one reference for the caller) with the expanded
+    // window's "pos" and "size".
+    Xml::RWElement* CreateLayoutElement(const String& name);
 
     Widget* GetClient() const { return client; }
     Panel* GetTitleBar() const { return titleBar; }

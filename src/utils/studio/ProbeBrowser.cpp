@@ -4,7 +4,6 @@
 #include "utils/gui/DefaultSkin.h"
 #include "utils/gui/Menu.h"
 #include "utils/gui/MenuItem.h"
-#include "utils/gui/PointText.h"
 #include "utils/gui/TreeWidget.h"
 #include "utils/studio/ProbeMonitor.h"
 #include "utils/studio/Root.h"
@@ -104,11 +103,7 @@ void ProbeBrowser::OnClick(Widget* sender, const Input::MouseEvent& event)
 
 Xml::Element* ProbeBrowser::SaveLayout()
 {
-    Managed<Xml::RWElement> layout(Xml::CreateElement());
-    layout->SetName("probe_browser");
-    layout->SetAttribute("pos", GUI::FormatPoint(GetPosition()));
-    layout->SetAttribute("size", GUI::FormatPoint(GetSize()));
-    return layout.Detach();
+    return CreateLayoutElement("probe_browser");
 }
 
 }  // namespace Nimbrel::Utils::Studio

@@ -3,7 +3,6 @@
 #include "utils/gui/Clock.h"
 #include "utils/gui/Gauge.h"
 #include "utils/gui/Label.h"
-#include "utils/gui/PointText.h"
 #include "utils/gui/Skin.h"
 #include "utils/gui/Table.h"
 #include "utils/xml/RWElement.h"
@@ -124,10 +123,7 @@ void ProbeMonitor::Update()
 
 Xml::Element* ProbeMonitor::SaveLayout()
 {
-    Managed<Xml::RWElement> layout(Xml::CreateElement());
-    layout->SetName("probe_monitor");
-    layout->SetAttribute("pos", GUI::FormatPoint(GetPosition()));
-    layout->SetAttribute("size", GUI::FormatPoint(GetSize()));
+    Managed<Xml::RWElement> layout(CreateLayoutElement("probe_monitor"));
     for (Probe* probe : watches) {
         Xml::RWElement* watch = Xml::CreateElement();
         watch->SetName("watch");

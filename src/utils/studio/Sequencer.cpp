@@ -7,7 +7,6 @@
 #include "utils/gui/Menu.h"
 #include "utils/gui/MenuItem.h"
 #include "utils/gui/Panel.h"
-#include "utils/gui/PointText.h"
 #include "utils/gui/Rectangle.h"
 #include "utils/gui/ScrollBar.h"
 #include "utils/gui/Skin.h"
@@ -638,11 +637,7 @@ void Sequencer::OnKey(Widget* sender, int key, int state)
 
 Xml::Element* Sequencer::SaveLayout()
 {
-    Managed<Xml::RWElement> layout(Xml::CreateElement());
-    layout->SetName("sequencer");
-    layout->SetAttribute("pos", GUI::FormatPoint(GetPosition()));
-    layout->SetAttribute("size", GUI::FormatPoint(GetSize()));
-    return layout.Detach();
+    return CreateLayoutElement("sequencer");
 }
 
 }  // namespace Nimbrel::Utils::Studio

@@ -9,7 +9,6 @@
 #include "utils/gui/Label.h"
 #include "utils/gui/Menu.h"
 #include "utils/gui/MenuItem.h"
-#include "utils/gui/PointText.h"
 #include "utils/gui/Rectangle.h"
 #include "utils/gui/ScrollBar.h"
 #include "utils/gui/Table.h"
@@ -654,11 +653,7 @@ bool Tracker::CanClose(Widget* widget)
 
 Xml::Element* Tracker::SaveLayout()
 {
-    Managed<Xml::RWElement> layout(Xml::CreateElement());
-    layout->SetName("tracker");
-    layout->SetAttribute("pos", GUI::FormatPoint(GetPosition()));
-    layout->SetAttribute("size", GUI::FormatPoint(GetSize()));
-    return layout.Detach();
+    return CreateLayoutElement("tracker");
 }
 
 }  // namespace Nimbrel::Utils::Studio

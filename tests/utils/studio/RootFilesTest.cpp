@@ -7,12 +7,19 @@
 #include "support/TempFolder.h"
 #include "utils/gui/Applet.h"
 #include "utils/gui/PointText.h"
+#include "utils/ProbeProxy.h"
+#include "utils/studio/ProbeMonitor.h"
 #include "utils/studio/SyncData.h"
+#include "utils/studio/Tracker.h"
 #include "utils/xml/RWElement.h"
 
 #include "StudioRootFixture.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <typeinfo>
 #include <string>
 
 namespace studio_root_files_test {
@@ -67,6 +74,11 @@ protected:
     }
     std::string Text(const std::string& path) { return std::string((*memory)[path].begin(), (*memory)[path].end()); }
     void UseMemoryFolder() { root->SetDataFolder(FolderResource(memory.Get())); }
+    static std::string Geometry(Widget* window)
+    {
+        return std::string(Utils::GUI::FormatPoint(window->GetPosition()).CStr()) + " " +
+               Utils::GUI::FormatPoint(window->GetSize()).CStr();
+    }
 
     Managed<MemoryFileSystem> memory{new MemoryFileSystem()};
 };
@@ -111,6 +123,112 @@ TEST_F(RootFilesTest, SaveThenLoadIntoAFreshRootRestoresWindowsAndSyncData)
             EXPECT_TRUE(root->GetChild(i)->IsVisible()) << "loaded windows are shown";
         }
     }
+}
+
+TEST_F(RootFilesTest, ATrackerAndAWatchingMonitorAreWrittenInTheLayoutFormatAndComeBackInAFreshRoot)
+{
+    Testing::TempFolder temp;
+    Managed<IO::NativeFileSystem> folder(IO::NativeFileSystem::Create((temp.Path() + "/").c_str()));
+    root->SetDataFolder(FolderResource(folder.Get()));
+    Utils::ProbeProxy* probes = Utils::ProbeProxy::GetGlobal();
+    Utils::Studio::SyncData* sync = root->GetSyncData();
+    Utils::Studio::TrackGroup* group = sync->GetTrackGroup(sync->AddTrackGroup(".camera1"));
+    const int track = sync->AddTrack(".camera1.Position.x");
+    group->AddTrack(sync->GetTrack(track));
+    sync->BindProbe(track, probes->GetProbe("camera1.Position.x"));
+    Utils::Studio::Block* block = sync->GetBlock(sync->CreateBlock(64, 256, group));
+    block->GetPattern(0)->SetKey(Utils::Studio::Key{Utils::Studio::InterpolationLinear, 2.5f, 2.5f, 16});
+
+    Choose(nullptr, "Tracker");
+    Widget* tracker = root->GetTracker();
+    ASSERT_NE(tracker, nullptr);
+    tracker->SetPosition(120, 40);
+    Utils::Studio::ProbeMonitor* monitor = root->OpenProbeMonitor();
+    monitor->AddWatch(probes->GetProbe("camera1.Position.x"));
+    monitor->AddWatch(probes->GetProbe("fade"));
+    monitor->SetPosition(10, 360);
+    monitor->SetSize(400, 58);
+    root->Save();
+    std::ifstream file(temp.Path() + "/gui_layout.xml", std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(written, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                       "<studio_root >\n"
+                       "  <tracker pos=\"(120, 40)\" size=\"(600, 300)\" />\n"
+                       "  <probe_monitor pos=\"(10, 360)\" size=\"(400, 58)\" >\n"
+                       "    <watch probe=\".camera1.Position.x\" />\n"
+                       "    <watch probe=\".fade\" />\n"
+                       "  </probe_monitor>\n"
+                       "</studio_root>\n");
+    CloseRoot();
+
+    root = MakeRoot();
+    root->SetDataFolder(FolderResource(folder.Get()));
+    root->Load();
+    auto* loadedTracker = dynamic_cast<Utils::Studio::Tracker*>(root->GetTracker());
+    ASSERT_NE(loadedTracker, nullptr) << "the loaded tracker is the root's";
+    EXPECT_EQ(loadedTracker->GetParent(), root);
+    EXPECT_EQ(loadedTracker->GetPosition(), Point(120, 40));
+    EXPECT_EQ(loadedTracker->GetSize(), Point(600, 300));
+    std::vector<Utils::Studio::ProbeMonitor*> monitors;
+    for (int i = 0; i < root->GetChildCount(); ++i)
+        if (auto* found = dynamic_cast<Utils::Studio::ProbeMonitor*>(root->GetChild(i)))
+            monitors.push_back(found);
+    ASSERT_EQ(monitors.size(), 1u);
+    EXPECT_EQ(monitors[0]->GetPosition(), Point(10, 360));
+    EXPECT_EQ(monitors[0]->GetSize(), Point(400, 58));
+    ASSERT_EQ(monitors[0]->GetWatches().Count(), 2);
+    EXPECT_STREQ(monitors[0]->GetWatches()[0]->GetFullName().CStr(), ".camera1.Position.x");
+    EXPECT_STREQ(monitors[0]->GetWatches()[1]->GetFullName().CStr(), ".fade");
+
+    Utils::Studio::SyncData* loaded = root->GetSyncData();
+    ASSERT_EQ(loaded->GetBlockCount(), 1);
+    root->SetTimeQticks(64 + 16);
+    root->Pause();
+    root->Frame();
+    EXPECT_FLOAT_EQ(probes->GetValue(probes->GetProbeIndex("camera1.Position.x")), 2.5f)
+        << "the loaded key drives the bound probe";
+
+    root->Save();
+    std::ifstream again(temp.Path() + "/gui_layout.xml", std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), written)
+        << "saving what was loaded writes the same bytes";
+}
+
+TEST_F(RootFilesTest, CollapsedWindowsAreSavedWithTheirExpandedPlaceAndSize)
+{
+    UseMemoryFolder();
+    Choose(nullptr, "Tracker");
+    Choose("Monitoring", "Probe Monitor");
+    Choose("Monitoring", "Probe Browser");
+    Choose("Syncing", "Sequencer");
+    // Each kind of window by its class, with its place and size expanded, before collapsing.
+    std::map<std::string, std::string> expanded;
+    int placed = 0;
+    for (int i = 0; i < root->GetChildCount(); ++i) {
+        auto* window = dynamic_cast<Utils::GUI::Applet*>(root->GetChild(i));
+        if (!window)
+            continue;
+        window->SetPosition(30 + 40 * placed, 20 + 30 * placed);
+        ++placed;
+        expanded[typeid(*window).name()] = Geometry(window);
+        window->ToggleCollapse();
+        ASSERT_EQ(window->GetSize().y, Utils::GUI::Applet::TitleHeight) << typeid(*window).name();
+    }
+    ASSERT_EQ(expanded.size(), 4u);
+    root->Save();
+    CloseRoot();
+
+    root = MakeRoot();
+    UseMemoryFolder();
+    root->Load();
+    std::map<std::string, std::string> loaded;
+    for (int i = 0; i < root->GetChildCount(); ++i) {
+        if (auto* window = dynamic_cast<Utils::GUI::Applet*>(root->GetChild(i))) {
+            EXPECT_FALSE(window->IsCollapsed()) << typeid(*window).name();
+            loaded[typeid(*window).name()] = Geometry(window);
+        }
+    }
+    EXPECT_EQ(loaded, expanded);
 }
 
 TEST_F(RootFilesTest, RepeatedLoadReplacesTheWindowsItLoadedWithWhatTheFileSaysNow)
