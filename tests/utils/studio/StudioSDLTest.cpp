@@ -10,6 +10,7 @@
 #include "support/PngFile.h"
 #include "support/SDLApplicationTest.h"
 #include "support/SDLVideo.h"
+#include "StudioSDLFixture.h"
 #include "utils/Application.h"
 #include "utils/DefaultResourceProxy.h"
 #include "utils/gui/Menu.h"
@@ -35,49 +36,7 @@ using namespace Nimbrel::Utils;
 using Testing::Frame;
 using Testing::Rgb;
 
-constexpr int ScreenWidth = 640;
-constexpr int ScreenHeight = 480;
-const Rgb Backdrop = {51, 64, 77};
-
-class StudioSDLTest : public Testing::SDLApplicationTest {
-protected:
-    void SetUp() override
-    {
-        StartApplication("StudioSDLTest", ScreenWidth, ScreenHeight);
-        if (HasFatalFailure())
-            return;
-        root = new Studio::Root(app.Get());
-        root->SetFont(GUI::FontResource(face.Get()));
-        app->SetInputListener(root);
-    }
-    void TearDown() override
-    {
-        if (app)
-            app->SetInputListener(nullptr);
-        if (root)
-            root->Close();
-        GUI::Widget::Collect();
-        app.Set(nullptr);
-    }
-
-    void PushRightClick(int x, int y) { PushClick(x, y, SDL_BUTTON_RIGHT); }
-    void PushClick(int x, int y, int button)
-    {
-        Testing::PushMouseMotion(windowID, x, y);
-        Testing::PushMouseButton(windowID, static_cast<Uint8>(button), true, x, y);
-        Testing::PushMouseButton(windowID, static_cast<Uint8>(button), false, x, y);
-    }
-    // The presentation's frame is the cleared backdrop; the Studio goes over it.
-    Frame Render()
-    {
-        app->GetGraphicsDevice()->Clear(Graphics::ClearColor, Backdrop[0] / 255.0f, Backdrop[1] / 255.0f,
-                                        Backdrop[2] / 255.0f, 1, 1, 0);
-        root->Frame();
-        return Testing::ReadBackBuffer(static_cast<Graphics::GLDevice*>(app->GetGraphicsDevice()));
-    }
-
-    Studio::Root* root = nullptr;  // the creator's reference, given back by Close
-};
+using Testing::StudioSDLTest;
 
 TEST_F(StudioSDLTest, RightClickOpensTheMenuAtThePointerOverTheFrame)
 {
@@ -117,8 +76,7 @@ TEST_F(StudioSDLTest, RightClickOpensTheMenuAtThePointerOverTheFrame)
             ink += Testing::Near(frame.At(x, y), panel, 24) ? 0 : 1;
     EXPECT_GT(ink, 10) << "the item's label is drawn";
 
-    const auto picture = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "studio-menu.png";
-    Testing::WritePng(picture.string(), frame.width, frame.height, frame.rgb);
+    Testing::WritePng(PicturePath("studio-menu.png"), frame.width, frame.height, frame.rgb);
 }
 
 TEST_F(StudioSDLTest, TheTrackerOpenedFromTheMenuShowsKeysWithTheirStripes)
@@ -165,8 +123,7 @@ TEST_F(StudioSDLTest, TheTrackerOpenedFromTheMenuShowsKeysWithTheirStripes)
     const GUI::Point line = tracker->GetCursorLine()->GetScreenPosition() + GUI::Point(20, 1);
     EXPECT_TRUE(Testing::Near(frame.At(line.x, line.y), Rgb{0, 0, 0}, 8)) << "the cursor line at 2.5 rows";
 
-    const auto picture = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "studio-tracker.png";
-    Testing::WritePng(picture.string(), frame.width, frame.height, frame.rgb);
+    Testing::WritePng(PicturePath("studio-tracker.png"), frame.width, frame.height, frame.rgb);
 }
 
 }  // namespace studio_sdl_test
