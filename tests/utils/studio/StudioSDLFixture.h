@@ -29,13 +29,16 @@ protected:
 
     void SetUp() override
     {
-        StartApplication("StudioSDLTest", ScreenWidth, ScreenHeight);
+        const Utils::GUI::Point screen = ScreenSize();
+        StartApplication("StudioSDLTest", screen.x, screen.y);
         if (HasFatalFailure())
             return;
         root = new Utils::Studio::Root(app.Get());
         root->SetFont(Utils::GUI::FontResource(face.Get()));
         app->SetInputListener(root);
     }
+    // The window's size; a test that needs more room than ScreenWidth x ScreenHeight says so.
+    virtual Utils::GUI::Point ScreenSize() const { return {ScreenWidth, ScreenHeight}; }
     void TearDown() override
     {
         if (app)
@@ -93,9 +96,10 @@ protected:
     }
     // A pushed right click opens the menu and pushed clicks choose the item, through its parent
     // item when it sits in a sub-menu; a frame is drawn between the steps, as a user sees them.
-    void ChooseFromMenu(const char* parent, const char* text)
+    // The right click goes to a spot no window covers.
+    void ChooseFromMenu(const char* parent, const char* text, Utils::GUI::Point at = {20, 20})
     {
-        PushRightClick(20, 20);
+        PushRightClick(at.x, at.y);
         Pump();
         Render();
         for (const char* step : {parent, text}) {
