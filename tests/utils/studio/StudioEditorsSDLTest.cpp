@@ -1,7 +1,7 @@
 // The Studio's editors in a real window under Xvfb, driven by events pushed into SDL's queue:
 // a picture of the Tracker and the Sequencer with a few blocks ("studio-editors.png" beside the
-// test program), and a value typed into the Tracker and saved from the menu that a fresh
-// process loads and reads from the probe at that time.
+// test program), and a value typed into the Tracker (and made a step key with F7) and saved
+// from the menu, which a fresh process loads and reads from the probe at that time.
 #include "support/PngFile.h"
 #include "support/SDLVideo.h"
 #include "support/TempFolder.h"
@@ -28,7 +28,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -158,7 +157,7 @@ TEST_F(StudioEditorsTest, FreshProcessLoadsTheProjectAndReadsTheProbe)
     root->SetDataFolder(Utils::Studio::FolderResource(folder.Get()));
     root->Load();
     ASSERT_NE(root->GetTracker(), nullptr) << "the layout brings the Tracker back";
-    root->SetTimeQticks(BlockStart + TypedRow * 16 + 4);
+    root->SetTimeQticks(BlockStart + TypedRow * 16 + 8);
     Render();
     Utils::ProbeProxy* probes = Utils::ProbeProxy::GetGlobal();
     std::ofstream out(std::string(project) + "/" + ValueFileName);
@@ -209,6 +208,10 @@ TEST_F(StudioEditorsTest, TypedValueSavedFromTheMenuDrivesTheProbeInAFreshProces
     root->SetDataFolder(Utils::Studio::FolderResource(folder.Get()));
     SyncData* sync = root->GetSyncData();
     const int block = sync->CreateBlock(BlockStart, 512, sync->GetTrackGroup(BoundGroup("fade")));
+    // Keys around the typed row: only a step key at that very row holds its value half a row on.
+    Utils::Studio::Pattern* fade = sync->GetBlock(block)->GetPattern(0);
+    fade->SetKey(Utils::Studio::Key{Utils::Studio::InterpolationCosine, 1.0f, 1.0f, 0});
+    fade->SetKey(Utils::Studio::Key{Utils::Studio::InterpolationCosine, 5.0f, 5.0f, 8 * 16});
     root->Pause();
 
     OpenEditors(block);
@@ -219,7 +222,11 @@ TEST_F(StudioEditorsTest, TypedValueSavedFromTheMenuDrivesTheProbeInAFreshProces
     PushText(".75");
     Pump();
     Render();  // the cell's text box reports its text when it draws
-    ASSERT_EQ(tracker->GetCellValue(0, TypedRow), std::optional<float>(-2.75f)) << "the typed value is in the block";
+    PushKey(SDLK_F7);
+    Pump();
+    Utils::Studio::Key typed;
+    ASSERT_TRUE(fade->GetKey(TypedRow * 16, typed)) << "the typed value is in the block at the row";
+    EXPECT_EQ(typed, (Utils::Studio::Key{Utils::Studio::InterpolationStep, -2.75f, -2.75f, TypedRow * 16}));
     ChooseFromMenu("Project", "Save Project", FreeSpot);
     ASSERT_EQ(root->GetErrorWindow(), nullptr);
     ASSERT_TRUE(temp.Exists("syncdata.bin"));
