@@ -6,6 +6,7 @@
 #include "utils/gui/Skin.h"
 #include "utils/gui/Widget.h"
 #include "utils/ProbeProxy.h"
+#include "utils/studio/FramebufferBrowser.h"
 #include "utils/studio/ProbeBrowser.h"
 #include "utils/studio/ProbeMonitor.h"
 #include "utils/studio/Root.h"
@@ -60,6 +61,8 @@ GUI::Widget* GUILoader::Build(Xml::Element* element, ResourceProxy* proxy, int d
         widget.Set(new Studio::Tracker(proxy->GetStudioRoot()));
     } else if (name == "sequencer") {
         widget.Set(new Studio::Sequencer(proxy->GetStudioRoot(), skin));
+    } else if (name == "framebuffer_browser") {
+        widget.Set(new Studio::FramebufferBrowser(skin, proxy->GetStudioRoot()));
     } else if (name == "probe_browser") {
         widget.Set(new Studio::ProbeBrowser(skin, proxy->GetStudioRoot()));
     } else if (name == "probe_monitor") {

@@ -16,6 +16,7 @@
 #include "utils/gui/Label.h"
 #include "utils/gui/Menu.h"
 #include "utils/gui/MenuItem.h"
+#include "utils/studio/FramebufferBrowser.h"
 #include "utils/studio/ProbeBrowser.h"
 #include "utils/studio/Sequencer.h"
 #include "utils/studio/ProbeMonitor.h"
@@ -141,9 +142,6 @@ void Root::BuildMenu()
     saveProjectItem = project->AddItem("Save Project");
     menu->AddSeparator();
     exitItem = menu->AddItem("Exit");
-    // The editor behind this entry is not part of the Studio yet: greyed, it takes no clicks.
-    framebufferBrowserItem->SetKind(GUI::MenuItem::KindGreyed);
-    framebufferBrowserItem->Disable();
     menu->Hide();
 }
 
@@ -172,6 +170,12 @@ void Root::Frame()
     Widget::Collect();
     ProbeProxy::GetGlobal()->ResetValues();
     syncData->Evaluate(GetTimeQticks());
+}
+
+void Root::CompositeOverlay()
+{
+    GetPainter()->End();
+    Composite();
 }
 
 void Root::Composite()
@@ -273,6 +277,8 @@ void Root::OnClick(Widget* sender, const Input::MouseEvent& event)
         OpenProbeMonitor();
     else if (sender == probeBrowserItem)
         OpenProbeBrowser();
+    else if (sender == framebufferBrowserItem)
+        RunMenuAction([this] { OpenFramebufferBrowser(); });
     else if (sender == loadProjectItem)
         RunMenuAction([this] { Load(); });
     else if (sender == saveProjectItem)
@@ -332,6 +338,16 @@ Sequencer* Root::OpenSequencer()
     sequencer->Show();
     sequencer->Activate();
     return sequencer;
+}
+
+FramebufferBrowser* Root::OpenFramebufferBrowser()
+{
+    auto* browser = new FramebufferBrowser(skin.Get(), this);
+    AddChild(browser);
+    browser->SetPosition(140, 40);
+    browser->Show();
+    browser->Activate();
+    return browser;
 }
 
 void Root::OpenProbeBrowser()

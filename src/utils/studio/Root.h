@@ -49,6 +49,7 @@ class MenuItem;
 
 namespace Nimbrel::Utils::Studio {
 
+class FramebufferBrowser;
 class ProbeMonitor;
 class Sequencer;
 class SyncData;
@@ -98,6 +99,12 @@ public:
     ProbeMonitor* OpenProbeMonitor();
     // A new sequencer window, as the menu opens it; several may be open.
     Sequencer* OpenSequencer();
+    // A new framebuffer browser window, as the menu opens it.
+    FramebufferBrowser* OpenFramebufferBrowser();
+    // Ends the overlay's batch and composites what it holds over the frame, so that what a
+    // window draws straight into the frame next lies above the windows drawn so far. For use
+    // while Frame draws the windows; the caller then begins a new batch on the blitter.
+    void CompositeOverlay();
     // The window showing the last failed menu action, or null once it is closed.
     GUI::Applet* GetErrorWindow() const { return errorWindow; }
 

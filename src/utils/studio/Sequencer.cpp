@@ -12,6 +12,7 @@
 #include "utils/gui/Skin.h"
 #include "utils/gui/Slider.h"
 #include "utils/gui/Table.h"
+#include "utils/studio/CameraEditor.h"
 #include "utils/studio/Root.h"
 #include "utils/studio/SequencerWidgets.h"
 #include "utils/studio/SyncData.h"
@@ -133,9 +134,6 @@ void Sequencer::BuildMenu()
     GUI::Menu* editIn = editInItem->GetSubMenu();
     trackerItem = editIn->AddItem("Tracker");
     cameraEditorItem = editIn->AddItem("Camera Editor");
-    // No camera editor to open yet: greyed, it takes no clicks.
-    cameraEditorItem->SetKind(GUI::MenuItem::KindGreyed);
-    cameraEditorItem->Disable();
     menu->AddSeparator();
     copyItem = menu->AddItem("Copy Block(s)");
     pasteItem = menu->AddItem("Paste Block(s)");
@@ -584,7 +582,7 @@ void Sequencer::RunMenuItem(Widget* item)
     // Items that open a sub-menu keep the menu open.
     if (item == editInItem)
         return;
-    const bool isItem = item == trackerItem || item == copyItem || item == pasteItem || item == deleteBlocksItem ||
+    const bool isItem = item == trackerItem || item == cameraEditorItem || item == copyItem || item == pasteItem || item == deleteBlocksItem ||
                         item == deleteTrackItem;
     if (!isItem)
         return;
@@ -595,6 +593,12 @@ void Sequencer::RunMenuItem(Widget* item)
         if (!selection.IsEmpty() && tracker) {
             tracker->EditBlock(sync->GetBlock(selection[0]));
             tracker->Show();
+        }
+    } else if (item == cameraEditorItem) {
+        if (!selection.IsEmpty()) {
+            auto* editor = new CameraEditor(skin.Get(), root, sync->GetBlock(selection[0]));
+            root->AddChild(editor);
+            editor->Show();
         }
     } else if (item == copyItem) {
         Copy();

@@ -10,6 +10,9 @@
 #include "utils/gui/Panel.h"
 #include "utils/gui/ScrollBar.h"
 #include "utils/gui/Slider.h"
+#include "utils/gui/Button.h"
+#include "utils/studio/CameraEditor.h"
+#include "utils/xml/Element.h"
 #include "utils/studio/Sequencer.h"
 #include "utils/studio/SyncData.h"
 #include "utils/studio/Tracker.h"
@@ -413,6 +416,55 @@ TEST_F(SequencerTest, TheBlockMenuEditsCopiesAndPastesTheSelection)
     EXPECT_EQ(sync->GetBlockCount(), 2) << "the right click on an empty spot cleared the selection";
     ChooseBlockMenu(OnBlock(1), "Delete Block(s)");
     EXPECT_EQ(Blocks(), (std::vector<std::pair<int, int>>{{64, 128}}));
+}
+
+// The camera editor is an empty window: it holds no reference to the block it was opened for,
+// outlives it, closes with its button and leaves nothing in the saved layout.
+TEST_F(SequencerTest, EditBlockInCameraEditorOpensAnEmptyWindowThatKeepsNothing)
+{
+    const int index = sync->CreateBlock(64, 128, sync->GetTrackGroup(0));
+    Frame();
+    const auto editors = [this] {
+        std::vector<Utils::Studio::CameraEditor*> found;
+        for (int i = 0; i < root->GetChildCount(); ++i)
+            if (auto* editor = dynamic_cast<Utils::Studio::CameraEditor*>(root->GetChild(i)))
+                found.push_back(editor);
+        return found;
+    };
+    const auto chooseCameraEditor = [this](Point at) {
+        ClickAt(at, Input::MouseButtonRight);
+        Utils::GUI::MenuItem* editIn = sequencer->GetBlockMenu()->GetItem(0);
+        ClickAt(Middle(editIn));
+        Utils::GUI::MenuItem* item = editIn->PeekSubMenu()->GetItem(1);
+        ASSERT_STREQ(item->GetText().CStr(), "Camera Editor");
+        EXPECT_FALSE(item->IsDisabled());
+        ClickAt(Middle(item));
+    };
+
+    chooseCameraEditor(At(30.0, 3));
+    EXPECT_TRUE(editors().empty()) << "nothing selected, nothing opened";
+    EXPECT_FALSE(sequencer->GetBlockMenu()->IsVisible());
+
+    const int references = sync->GetBlock(index)->GetRefCount();
+    chooseCameraEditor(OnBlock(index));
+    ASSERT_EQ(editors().size(), 1u);
+    Utils::Studio::CameraEditor* editor = editors()[0];
+    EXPECT_TRUE(editor->IsVisible());
+    EXPECT_STREQ(editor->GetTitle().CStr(), "Applet");
+    EXPECT_EQ(editor->GetClient()->GetChildCount(), 0);
+    EXPECT_EQ(sync->GetBlock(index)->GetRefCount(), references);
+    Managed<Utils::Xml::Element> layout(root->SaveLayout());
+    std::vector<std::string> saved;
+    for (Utils::Xml::Element* child = layout->GetFirstChild(); child; child = child->GetNextSibling())
+        saved.push_back(child->GetName().CStr());
+    EXPECT_EQ(saved, std::vector<std::string>{"sequencer"});
+
+    sync->DeleteBlock(index);
+    Frame();
+    editor->SetPosition(300, 60);
+    Frame();
+    ClickAt(Middle(editor->GetCloseButton()));
+    EXPECT_TRUE(editors().empty());
 }
 
 TEST_F(SequencerTest, ASteadyFrameRebuildingWhilePlayingAllocatesNothing)

@@ -13,6 +13,7 @@
 #include "support/SDLApplicationTest.h"
 #include "support/SDLVideo.h"
 #include "support/WaitFor.h"
+#include "StudioSDLFixture.h"
 #include "utils/Application.h"
 #include "utils/DefaultResourceProxy.h"
 #include "utils/gui/Menu.h"
@@ -43,68 +44,7 @@ using namespace Nimbrel::Utils;
 using Testing::Frame;
 using Testing::Rgb;
 
-constexpr int ScreenWidth = 640;
-constexpr int ScreenHeight = 480;
-const Rgb Backdrop = {51, 64, 77};
-
-class StudioSDLTest : public Testing::SDLApplicationTest {
-protected:
-    void SetUp() override
-    {
-        StartApplication("StudioSDLTest", ScreenWidth, ScreenHeight);
-        if (HasFatalFailure())
-            return;
-        root = new Studio::Root(app.Get());
-        root->SetFont(GUI::FontResource(face.Get()));
-        app->SetInputListener(root);
-    }
-    void TearDown() override
-    {
-        if (app)
-            app->SetInputListener(nullptr);
-        if (root)
-            root->Close();
-        GUI::Widget::Collect();
-        app.Set(nullptr);
-    }
-
-    void PushRightClick(int x, int y) { PushClick(x, y, SDL_BUTTON_RIGHT); }
-    void PushClick(int x, int y, int button)
-    {
-        Testing::PushMouseMotion(windowID, x, y);
-        Testing::PushMouseButton(windowID, static_cast<Uint8>(button), true, x, y);
-        Testing::PushMouseButton(windowID, static_cast<Uint8>(button), false, x, y);
-    }
-    // The presentation's frame is the cleared backdrop; the Studio goes over it.
-    Frame Render()
-    {
-        app->GetGraphicsDevice()->Clear(Graphics::ClearColor, Backdrop[0] / 255.0f, Backdrop[1] / 255.0f,
-                                        Backdrop[2] / 255.0f, 1, 1, 0);
-        root->Frame();
-        return Testing::ReadBackBuffer(static_cast<Graphics::GLDevice*>(app->GetGraphicsDevice()));
-    }
-
-    // Right click, then a left click on "Tracker"; the root's tracker, or null.
-    Studio::Tracker* OpenTrackerFromTheMenu()
-    {
-        PushRightClick(20, 20);
-        Pump();
-        GUI::Menu* menu = root->GetMenu();
-        GUI::MenuItem* entry = nullptr;
-        for (int i = 0; i < menu->GetItemCount(); ++i)
-            if (menu->GetItem(i)->GetText() == "Tracker")
-                entry = menu->GetItem(i);
-        if (!entry)
-            return nullptr;
-        Render();
-        const GUI::Point at = entry->GetScreenPosition() + GUI::Point(10, entry->GetSize().y / 2);
-        PushClick(at.x, at.y, SDL_BUTTON_LEFT);
-        Pump();
-        return dynamic_cast<Studio::Tracker*>(root->GetTracker());
-    }
-
-    Studio::Root* root = nullptr;  // the creator's reference, given back by Close
-};
+using Testing::StudioSDLTest;
 
 TEST_F(StudioSDLTest, RightClickOpensTheMenuAtThePointerOverTheFrame)
 {
@@ -144,8 +84,7 @@ TEST_F(StudioSDLTest, RightClickOpensTheMenuAtThePointerOverTheFrame)
             ink += Testing::Near(frame.At(x, y), panel, 24) ? 0 : 1;
     EXPECT_GT(ink, 10) << "the item's label is drawn";
 
-    const auto picture = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "studio-menu.png";
-    Testing::WritePng(picture.string(), frame.width, frame.height, frame.rgb);
+    Testing::WritePng(PicturePath("studio-menu.png"), frame.width, frame.height, frame.rgb);
 }
 
 TEST_F(StudioSDLTest, TheTrackerOpenedFromTheMenuShowsKeysWithTheirStripes)
@@ -180,8 +119,7 @@ TEST_F(StudioSDLTest, TheTrackerOpenedFromTheMenuShowsKeysWithTheirStripes)
     const GUI::Point line = tracker->GetCursorLine()->GetScreenPosition() + GUI::Point(20, 1);
     EXPECT_TRUE(Testing::Near(frame.At(line.x, line.y), Rgb{0, 0, 0}, 8)) << "the cursor line at 2.5 rows";
 
-    const auto picture = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "studio-tracker.png";
-    Testing::WritePng(picture.string(), frame.width, frame.height, frame.rgb);
+    Testing::WritePng(PicturePath("studio-tracker.png"), frame.width, frame.height, frame.rgb);
 }
 
 // SDL's virtual joysticks, attached before the Application starts, which is when its input
