@@ -8,6 +8,8 @@
 #include "support/RecordingBlitter.h"
 #include "utils/Bitmap2D.h"
 #include "utils/gui/Clock.h"
+#include "utils/gui/Menu.h"
+#include "utils/gui/MenuItem.h"
 #include "utils/gui/Widget.h"
 #include "utils/typography/FontFace.h"
 
@@ -59,6 +61,22 @@ inline Input::MouseEvent MouseUp(int x, int y, int buttons = Input::MouseButtonL
 inline Input::MouseEvent MouseWheel(int x, int y, int wheel)
 {
     return {0, x, y, 0, 0, wheel, Input::MouseActionWheel};
+}
+
+// The item with this text in the menu or one level below it, or null (and a failure).
+inline Utils::GUI::MenuItem* FindMenuItem(Utils::GUI::Menu* menu, const char* text)
+{
+    for (int i = 0; i < menu->GetItemCount(); ++i) {
+        Utils::GUI::MenuItem* item = menu->GetItem(i);
+        if (item->GetText() == text)
+            return item;
+        if (Utils::GUI::Menu* sub = item->PeekSubMenu())
+            for (int j = 0; j < sub->GetItemCount(); ++j)
+                if (sub->GetItem(j)->GetText() == text)
+                    return sub->GetItem(j);
+    }
+    ADD_FAILURE() << "no menu item " << text;
+    return nullptr;
 }
 
 class GuiTest : public ::testing::Test {

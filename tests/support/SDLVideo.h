@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace Nimbrel::Testing {
 
 inline void HoldSDLVideo()
@@ -41,6 +43,26 @@ inline void PushMouseButton(Uint32 window, Uint8 button, bool down, int x, int y
     event.button.clicks = 1;
     event.button.x = x;
     event.button.y = y;
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+// Keyboard input as the window system delivers it: a key going down or up, and typed text.
+inline void PushKey(Uint32 window, Uint32 type, SDL_Keycode key)
+{
+    SDL_Event event{};
+    event.type = type;
+    event.key.windowID = window;
+    event.key.keysym.sym = key;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+inline void PushText(Uint32 window, const char* text)
+{
+    SDL_Event event{};
+    event.type = SDL_TEXTINPUT;
+    event.text.windowID = window;
+    std::strncpy(event.text.text, text, sizeof(event.text.text) - 1);
     ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }
 

@@ -13,7 +13,6 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
 
 namespace application_sdl_test {
 
@@ -37,23 +36,8 @@ protected:
         ASSERT_NE(windowID, 0u);
     }
 
-    void PushKey(Uint32 type, SDL_Keycode key)
-    {
-        SDL_Event event{};
-        event.type = type;
-        event.key.windowID = windowID;
-        event.key.keysym.sym = key;
-        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-    }
-    void PushText(const char* text)
-    {
-        SDL_Event event{};
-        event.type = SDL_TEXTINPUT;
-        event.text.windowID = windowID;
-        std::strncpy(event.text.text, text, sizeof(event.text.text) - 1);
-        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-    }
+    void PushKey(Uint32 type, SDL_Keycode key) { Testing::PushKey(windowID, type, key); }
+    void PushText(const char* text) { Testing::PushText(windowID, text); }
     void PushWindowEvent(Uint8 what)
     {
         SDL_Event event{};

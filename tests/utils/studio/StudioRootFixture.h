@@ -106,22 +106,7 @@ protected:
         const Utils::GUI::Point size = widget->GetSize();
         return widget->GetScreenPosition() + Utils::GUI::Point(size.x / 2, size.y / 2);
     }
-    // The menu item with this text, in the root menu or one level below it.
-    Utils::GUI::MenuItem* Item(const char* text)
-    {
-        Utils::GUI::Menu* menu = root->GetMenu();
-        for (int i = 0; i < menu->GetItemCount(); ++i) {
-            Utils::GUI::MenuItem* item = menu->GetItem(i);
-            if (item->GetText() == text)
-                return item;
-            if (Utils::GUI::Menu* sub = item->PeekSubMenu())
-                for (int j = 0; j < sub->GetItemCount(); ++j)
-                    if (sub->GetItem(j)->GetText() == text)
-                        return sub->GetItem(j);
-        }
-        ADD_FAILURE() << "no menu item " << text;
-        return nullptr;
-    }
+    Utils::GUI::MenuItem* Item(const char* text) { return FindMenuItem(root->GetMenu(), text); }
     // Opens the menu with a right click and chooses the item, through its parent item when it
     // sits in a sub-menu.
     void Choose(const char* parent, const char* text)

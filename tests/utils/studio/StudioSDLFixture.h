@@ -6,6 +6,7 @@
 
 #include "graphics/gl/GLDevice.h"
 #include "support/CgGLWindow.h"
+#include "support/GuiFixtures.h"
 #include "support/SDLApplicationTest.h"
 #include "support/SDLVideo.h"
 #include "utils/gui/Menu.h"
@@ -16,7 +17,6 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -61,40 +61,11 @@ protected:
     // A key pressed and released, as SDL reports it.
     void PushKey(SDL_Keycode key)
     {
-        for (Uint32 type : {Uint32(SDL_KEYDOWN), Uint32(SDL_KEYUP)}) {
-            SDL_Event event{};
-            event.type = type;
-            event.key.windowID = windowID;
-            event.key.keysym.sym = key;
-            event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-            ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-        }
+        Testing::PushKey(windowID, SDL_KEYDOWN, key);
+        Testing::PushKey(windowID, SDL_KEYUP, key);
     }
-    // Typed text, as the window system's text input reports it.
-    void PushText(const char* text)
-    {
-        SDL_Event event{};
-        event.type = SDL_TEXTINPUT;
-        event.text.windowID = windowID;
-        std::strncpy(event.text.text, text, sizeof(event.text.text) - 1);
-        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-    }
-    // The root menu's item with this text, at the top level or one level below.
-    Utils::GUI::MenuItem* MenuItem(const char* text)
-    {
-        Utils::GUI::Menu* menu = root->GetMenu();
-        for (int i = 0; i < menu->GetItemCount(); ++i) {
-            Utils::GUI::MenuItem* item = menu->GetItem(i);
-            if (item->GetText() == text)
-                return item;
-            if (Utils::GUI::Menu* sub = item->PeekSubMenu())
-                for (int j = 0; j < sub->GetItemCount(); ++j)
-                    if (sub->GetItem(j)->GetText() == text)
-                        return sub->GetItem(j);
-        }
-        ADD_FAILURE() << "no menu item " << text;
-        return nullptr;
-    }
+    void PushText(const char* text) { Testing::PushText(windowID, text); }
+    Utils::GUI::MenuItem* MenuItem(const char* text) { return FindMenuItem(root->GetMenu(), text); }
     // A pushed right click opens the menu and pushed clicks choose the item, through its parent
     // item when it sits in a sub-menu; a frame is drawn between the steps, as a user sees them.
     // The right click goes to a spot no window covers.
