@@ -124,7 +124,10 @@ int Play(const CommandLine& line, IO::StdOutStream& out, double processStart)
             captureSeconds = line.from;
         StudioHold root(*application, new Utils::Studio::Root(application.Get(), nullptr, nullptr,
                                                               line.capture ? &CaptureClock : nullptr));
-        if (!line.noStudio)
+        // Player mode: the hidden root neither draws nor polls the joystick, and hears no input.
+        if (line.noStudio)
+            root->Hide();
+        else
             application->SetInputListener(root.operator->());
 
         Utils::ResourceProxy* proxy = application->GetResourceProxy();
@@ -170,11 +173,12 @@ int Play(const CommandLine& line, IO::StdOutStream& out, double processStart)
         const double captureStart = GetSeconds();
         int passes = 0;
         int frame = 0;
+        Utils::ProbeValue<float> framesPerSecond("FPS");
         while (application->Update()) {
             // The frame drawn in the first pass is the one the second pass presented.
             if (++passes == 2 && line.startupTime)
                 out.WriteText(String::Format("first frame presented after %.3f s\n", GetSeconds() - processStart));
-            Utils::ProbeValue<float>("FPS") = static_cast<float>(application->GetFPS());
+            framesPerSecond = static_cast<float>(application->GetFPS());
             presentation.Draw(static_cast<float>(root->GetTime()));
             if (capture)
                 captureSeconds = FrameCapture::FrameTime(line.from, line.fps, frame + 1);
