@@ -13,6 +13,7 @@
 
 #include "core/Exception.h"
 #include "core/Managed.h"
+#include "graphics/Device.h"
 #include "graphics/gl/GL2CGDeviceFactory.h"
 #include "io/FileSystem.h"
 #include "io/StdStreams.h"
@@ -104,24 +105,73 @@ void LoadStudioProject(Utils::Studio::Root& root, bool editor)
     }
 }
 
+// Capture mode: the music of the span written first, then per pass the Studio's clock stepped
+// to the next frame's time, the finished frame read back and written, and the progress line.
+class CaptureRun {
+public:
+    CaptureRun(const CommandLine& line, Utils::Audio::Stream* music, Graphics::Device* device)
+        : line(line), files(line.captureFolder), reader(device), started(GetSeconds())
+    {
+        const double to = line.to >= 0.0 ? line.to : music->GetDuration();
+        frameCount = FrameCapture::FrameCount(line.from, to, line.fps);
+        if (frameCount == 0)
+            throw Exception(String::Format("Capture: The music ends at %.3f s, before --from", to));
+        const double rate = music->GetSampleRate();
+        files.WriteAudio(music, std::llround(line.from * rate), std::llround(to * rate));
+    }
+
+    // Before the Studio's Frame, which advances its clock for the next frame.
+    void StepClock() { captureSeconds = FrameCapture::FrameTime(line.from, line.fps, written + 1); }
+    // After the Studio's Frame; true once the last frame is written.
+    bool WriteFrame(IO::StdOutStream& out)
+    {
+        files.WriteFrame(written, reader.GetWidth(), reader.GetHeight(), reader.Read());
+        ++written;
+        const std::string progress = FrameCapture::Progress(written, frameCount, GetSeconds() - started);
+        out.WriteText(String::Format("\r%s   ", progress.c_str()));
+        if (written < frameCount)
+            return false;
+        out.WriteText("\n");
+        return true;
+    }
+    // The window closed or Escape ended the loop early.
+    void ThrowUnlessComplete() const
+    {
+        if (written < frameCount)
+            throw Exception(String::Format("Capture: Ended after %d of %d frames", written, frameCount));
+    }
+
+private:
+    const CommandLine& line;
+    FrameCapture files;
+    GLFrameReader reader;
+    double started;
+    int frameCount = 0;
+    int written = 0;
+};
+
+void Configure(Utils::Application& application, Graphics::Device::Factory* backend, const CommandLine& line)
+{
+    application.SetGraphicsBackend(backend);
+    application.SetMultiSamples(4);
+    application.SetResolution(1024, 768);
+    application.SetFullscreen(!line.windowed && !line.capture);
+    application.SetExitOnEscape(true);
+    application.SetInputProcessing(true);
+    application.SetNativeBorder(line.windowed || line.capture);
+    application.SetTitle("Nimbrel 2");
+}
+
 int Play(const CommandLine& line, IO::StdOutStream& out, double processStart)
 {
     Graphics::GL2CGDeviceFactory backend;
     Managed<Utils::Application> application(new Utils::Application());
     int status = 0;
     try {
-        application->SetGraphicsBackend(&backend);
-        application->SetMultiSamples(4);
-        application->SetResolution(1024, 768);
-        application->SetFullscreen(!line.windowed && !line.capture);
-        application->SetExitOnEscape(true);
-        application->SetInputProcessing(true);
-        application->SetNativeBorder(line.windowed || line.capture);
-        application->SetTitle("Nimbrel 2");
+        Configure(*application, &backend, line);
         StartApplication(*application, out);
 
-        if (line.capture)
-            captureSeconds = line.from;
+        captureSeconds = line.from;
         StudioHold root(*application, new Utils::Studio::Root(application.Get(), nullptr, nullptr,
                                                               line.capture ? &CaptureClock : nullptr));
         // Player mode: the hidden root neither draws nor polls the joystick, and hears no input.
@@ -147,20 +197,9 @@ int Play(const CommandLine& line, IO::StdOutStream& out, double processStart)
         LoadStudioProject(*root.operator->(), !line.noStudio);
         proxy->Collect();
 
-        std::optional<FrameCapture> capture;
-        std::optional<GLFrameReader> reader;
-        int frameCount = 0;
-        if (line.capture) {
-            Utils::Audio::Stream* music = presentation.GetMusic();
-            const double to = line.to >= 0.0 ? line.to : music->GetDuration();
-            frameCount = FrameCapture::FrameCount(line.from, to, line.fps);
-            if (frameCount == 0)
-                throw Exception(String::Format("Capture: The music ends at %.3f s, before --from", to));
-            capture.emplace(line.captureFolder);
-            reader.emplace(application->GetGraphicsDevice());
-            const double rate = music->GetSampleRate();
-            capture->WriteAudio(music, std::llround(line.from * rate), std::llround(to * rate));
-        }
+        std::optional<CaptureRun> capture;
+        if (line.capture)
+            capture.emplace(line, presentation.GetMusic(), application->GetGraphicsDevice());
         if (outlet)
             outlet->Play();
 
@@ -170,9 +209,7 @@ int Play(const CommandLine& line, IO::StdOutStream& out, double processStart)
         // The first frame reads the values of its own time too.
         root->GetSyncData()->Evaluate(root->GetTimeQticks());
 
-        const double captureStart = GetSeconds();
         int passes = 0;
-        int frame = 0;
         Utils::ProbeValue<float> framesPerSecond("FPS");
         while (application->Update()) {
             // The frame drawn in the first pass is the one the second pass presented.
@@ -181,21 +218,13 @@ int Play(const CommandLine& line, IO::StdOutStream& out, double processStart)
             framesPerSecond = static_cast<float>(application->GetFPS());
             presentation.Draw(static_cast<float>(root->GetTime()));
             if (capture)
-                captureSeconds = FrameCapture::FrameTime(line.from, line.fps, frame + 1);
+                capture->StepClock();
             root->Frame();
-            if (capture) {
-                capture->WriteFrame(frame, reader->GetWidth(), reader->GetHeight(), reader->Read());
-                ++frame;
-                const std::string progress = FrameCapture::Progress(frame, frameCount, GetSeconds() - captureStart);
-                out.WriteText(String::Format("\r%s   ", progress.c_str()));
-                if (frame == frameCount) {
-                    out.WriteText("\n");
-                    break;
-                }
-            }
+            if (capture && capture->WriteFrame(out))
+                break;
         }
-        if (capture && frame < frameCount)
-            throw Exception(String::Format("Capture: Ended after %d of %d frames", frame, frameCount));
+        if (capture)
+            capture->ThrowUnlessComplete();
         // The outlet goes first, waiting for its feeder; then the content, then the Studio.
         outlet.reset();
     } catch (const Exception& e) {
