@@ -10,6 +10,7 @@
 #include "FrameCapture.h"
 #include "GLFrameReader.h"
 #include "Presentation.h"
+#include "StudioProject.h"
 
 #include "core/Exception.h"
 #include "core/Managed.h"
@@ -26,7 +27,6 @@
 #include "utils/gui/Widget.h"
 #include "utils/studio/Root.h"
 #include "utils/studio/SyncData.h"
-#include "utils/studio/Tracker.h"
 #include "utils/typography/FontFace.h"
 
 #include <cmath>
@@ -85,25 +85,6 @@ private:
     Utils::Application& application;
     Utils::Studio::Root* root;
 };
-
-// The Studio's project: with the editor, the layout's windows and the sync data, the Tracker
-// editing the first block; in player mode the sync data alone.
-void LoadStudioProject(Utils::Studio::Root& root, bool editor)
-{
-    if (!editor) {
-        root.GetSyncData()->Load(root.GetDataFolder().Get());
-        return;
-    }
-    root.Load();
-    auto* tracker = dynamic_cast<Utils::Studio::Tracker*>(root.GetTracker());
-    Utils::Studio::SyncData* sync = root.GetSyncData();
-    for (int i = 0; tracker && i < sync->GetBlockCount(); ++i) {
-        if (Utils::Studio::Block* block = sync->GetBlock(i)) {
-            tracker->EditBlock(block);
-            break;
-        }
-    }
-}
 
 // Capture mode: the music of the span written first, then per pass the Studio's clock stepped
 // to the next frame's time, the finished frame read back and written, and the progress line.

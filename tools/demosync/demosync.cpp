@@ -44,7 +44,8 @@ void BuildProject(Studio::Root& root)
 
     Studio::Block* block = sync->GetBlock(sync->CreateBlock(0, MusicBars * QticksPerBar, group));
     Studio::Pattern* pattern = block->GetPattern(0);
-    // A flare jumps up at the bar and eases out over three beats.
+    // Dark until the first flare; a flare jumps up at the bar and eases out over three beats.
+    pattern->SetKey(Studio::Key{Studio::InterpolationStep, 0.0f, 0.0f, 0});
     for (int bar = 4; bar < MusicBars; bar += 2) {
         const int at = bar * QticksPerBar;
         pattern->SetKey(Studio::Key{Studio::InterpolationCosine, 0.0f, 1.5f, at});
