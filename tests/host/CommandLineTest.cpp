@@ -1,19 +1,18 @@
 // The host's command line: what each accepted line turns into, and the message of each line
 // that is refused (the host prints it with the usage and exits 2).
 #include "CommandLine.h"
-#include "FrameCapture.h"
 
 #include "core/Exception.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 namespace command_line_test {
 
 using host::CommandLine;
-using host::FrameCapture;
 
 CommandLine ParseLine(std::vector<const char*> arguments)
 {
@@ -79,19 +78,6 @@ TEST(CommandLineTest, RefusedLinesSayWhy)
             EXPECT_STREQ(e.GetMessage().CStr(), c.message);
         }
     }
-}
-
-TEST(CommandLineTest, CaptureSpansCountEveryFrameThatStartsBeforeTheEnd)
-{
-    EXPECT_EQ(FrameCapture::FrameCount(0, 30, 10), 300);
-    EXPECT_EQ(FrameCapture::FrameCount(0, 0.25, 10), 3) << "0, 0.1, 0.2";
-    EXPECT_EQ(FrameCapture::FrameCount(12.5, 13.5, 3), 3);
-    EXPECT_EQ(FrameCapture::FrameCount(0.1, 0.3, 10), 2) << "0.1 and 0.2; 0.3 is the end";
-    EXPECT_EQ(FrameCapture::FrameTime(0, 10, 160), 16.0) << "scene 0 starts on its frame exactly";
-    EXPECT_EQ(FrameCapture::FrameName(0), "frame-000000.png");
-    EXPECT_EQ(FrameCapture::FrameName(1234567), "frame-1234567.png");
-    EXPECT_EQ(FrameCapture::Progress(30, 300, 6.0), "frame 30 of 300, 0:54 left");
-    EXPECT_EQ(FrameCapture::Progress(0, 300, 0.0), "frame 0 of 300, 0:00 left");
 }
 
 }  // namespace command_line_test
