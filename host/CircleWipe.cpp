@@ -32,7 +32,7 @@ void CircleWipe::RenderDrawable(Utils::Target& target, Utils::State& state)
     world.Scale(a, a, 1.0f);
     state.worlds.Push(world);
     state.Begin();
-    state.programs.Top()->GetParameter(String("Time"))->SetFloat(1, &time);
+    state.programs.Top()->GetParameter(timeName)->SetFloat(1, &time);
     static_cast<Utils::Drawable&>(target).Draw();
     state.End();
     if (counter < kOffsetCount)

@@ -8,6 +8,7 @@
 // faded by 1 - (time - start - 7) once seven seconds have passed (not clamped: after eight
 // seconds the factor turns negative). Drawables past the table's 256 entries take its last
 // entry. "Time" of the top program is set to the wipe's time for every draw.
+#include "core/String.h"
 #include "utils/Effect.h"
 
 namespace host {
@@ -27,6 +28,7 @@ private:
     float speed = 0;
     float offsets[kOffsetCount] = {};
     int counter = 0;
+    const Nimbrel::String timeName{"Time"};
 };
 
 }  // namespace host

@@ -13,7 +13,7 @@ using namespace Nimbrel;
 void TestEffect::RenderDrawable(Utils::Target& target, Utils::State& state)
 {
     state.Begin();
-    state.programs.Top()->GetParameter(String("Time"))->SetFloat(1, &time);
+    state.programs.Top()->GetParameter(timeName)->SetFloat(1, &time);
     static_cast<Utils::Drawable&>(target).Draw();
     state.End();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // TestEffect: draws a drawable with the top program of the state, its "Time" parameter set to
 // the effect's time (the floor's program animates with it).
+#include "core/String.h"
 #include "utils/Effect.h"
 
 namespace host {
@@ -12,6 +13,7 @@ public:
 
 private:
     float time = 0;
+    const Nimbrel::String timeName{"Time"};
 };
 
 }  // namespace host
