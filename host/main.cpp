@@ -209,8 +209,8 @@ int Play(const CommandLine& line, IO::StdOutStream& out, double processStart)
         // The outlet goes first, waiting for its feeder; then the content, then the Studio.
         outlet.reset();
     } catch (const Exception& e) {
-        out.WriteText(e.GetMessage());
-        application->ReportException(e);
+        // Once, on a line of its own: the Application's report would repeat it on the same line.
+        out.WriteText(e.GetMessage() + "\n");
         status = 1;  // so scripts that play the demo see that it failed
     }
     application.Set(nullptr);

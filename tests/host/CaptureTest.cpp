@@ -23,6 +23,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sys/wait.h>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,38 @@ TEST(CaptureTest, TheFirstThirtySecondsAtTenFramesASecond)
     for (size_t i = 0; i < written.size(); ++i)
         differing += written[i] != decoded[i];
     EXPECT_EQ(differing, 0u) << "of " << written.size() << " samples";
+}
+
+// Content that cannot be read ends the start-up with exit status 1 and the proxy's report,
+// naming the file, once and on a line of its own.
+TEST(CaptureTest, MissingOrDamagedContentEndsTheStartUpNamingTheFile)
+{
+    Testing::HoldSDLVideo();
+    if (HasFatalFailure())
+        return;
+    struct Case {
+        const char* what;
+        const char* font;  // the font file's bytes, or null for no data folder at all
+    };
+    for (const Case& c : {Case{"no data folder", nullptr}, Case{"a damaged font", "not a font"}}) {
+        Testing::TempFolder temp;
+        temp.Write("work/.keep", "");
+        if (c.font)
+            temp.Write("work/data/DejaVuSans.ttf", c.font);
+        const std::string command = "cd " + Quoted(temp / "work") + " && " + Quoted(NIMBREL_HOST_PROGRAM) +
+                                    " --windowed > " + Quoted(temp / "host.log") + " 2>&1";
+        const int status = std::system(command.c_str());
+        const std::string log = temp.Read("host.log");
+        ASSERT_TRUE(WIFEXITED(status)) << c.what << ": " << log;
+        EXPECT_EQ(WEXITSTATUS(status), 1) << c.what << ": " << log;
+        // The report's first line names the descriptor; the lines below it, the loaders tried.
+        const std::string report = "Descriptor 'data/DejaVuSans.ttf:12' could not be converted";
+        const size_t named = log.find(report);
+        EXPECT_NE(named, std::string::npos) << c.what << ": " << log;
+        EXPECT_EQ(log.find(report, named + 1), std::string::npos) << c.what << ", said once: " << log;
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.back(), '\n') << c.what;
+    }
 }
 
 }  // namespace host_capture_test
