@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <dlfcn.h>
+#include <future>
 #include <thread>
-#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -26,8 +26,8 @@ int main(int argc, char** argv)
         std::thread thread([&] {
             bool kept = reinterpret_cast<uintptr_t>(address()) % 4096 == 16;
             state = kept ? 2 : 1;
-            while (kept)
-                pause();
+            if (kept)
+                std::promise<void>().get_future().wait();  // held until the process ends
         });
         while (state == 0)
             std::this_thread::yield();
