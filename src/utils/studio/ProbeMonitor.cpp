@@ -17,11 +17,12 @@ namespace probe_monitor_detail {
 
 constexpr double ResyncSeconds = 1.0;
 
-// Shortest text that reads back as the same float; to_chars ignores the process locale.
+// Four significant digits, which fit the value column whatever the magnitude ("-1.235e-05");
+// to_chars ignores the process locale.
 String FormatValue(float value)
 {
     char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof(buffer) - 1, value);
+    const auto result = std::to_chars(buffer, buffer + sizeof(buffer) - 1, value, std::chars_format::general, 4);
     *result.ptr = '\0';
     return String(buffer);
 }

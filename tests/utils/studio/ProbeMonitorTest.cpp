@@ -13,6 +13,9 @@
 
 #include "StudioRootFixture.h"
 
+#include <cmath>
+#include <cstring>
+#include <iterator>
 #include <string>
 
 namespace studio_probe_monitor_test {
@@ -70,6 +73,30 @@ TEST_F(ProbeMonitorTest, AJumpFromZeroToOneIsSmoothedOnEveryUpdate)
     const float before = monitor->GetSmoothed(0);
     FrameWith("mon.jump", 0.0f, at + 10.0);
     EXPECT_NEAR(monitor->GetSmoothed(0), before * 0.6f, 1e-6);
+}
+
+TEST_F(ProbeMonitorTest, ValuesOfEveryMagnitudeFitTheirLabelAndReadBackClose)
+{
+    ProbeMonitor* monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    const float values[] = {1.5425488e-05f, -3.3333333e-07f, 0.22133f, -59.9412f, 12345.678f, -9.87654e+20f};
+    const int count = static_cast<int>(std::size(values));
+    for (int i = 0; i < count; ++i) {
+        const std::string name = "mon.size" + std::to_string(i);
+        monitor->AddWatch(probes->GetProbe(name.c_str()));
+        probes->SetValue(probes->GetProbeIndex(name.c_str()), values[i]);
+    }
+    GuiTestTime() = 0.0;
+    root->Frame();
+    for (int i = 0; i < count; ++i) {
+        Utils::GUI::Label* label = monitor->GetValueLabel(i);
+        const char* text = label->GetText().CStr();
+        const float smoothed = monitor->GetSmoothed(i);
+        EXPECT_NE(smoothed, 0.0f) << i;
+        EXPECT_LE(label->GetFontFacePointer()->Measure(text, static_cast<int>(std::strlen(text))), label->GetSize().x)
+            << text;
+        EXPECT_NEAR(std::stof(text), smoothed, std::fabs(smoothed) * 5e-4f) << text;
+    }
 }
 
 TEST_F(ProbeMonitorTest, AGaugeWithAnEmptyRangeShowsTheBottomColour)
