@@ -77,6 +77,15 @@ std::string FrameCapture::Progress(int done, int total, double elapsedSeconds)
     return text;
 }
 
+void FrameCapture::RemoveFramesFrom(int first) const
+{
+    for (int frame = first;; ++frame) {
+        std::error_code error;
+        if (!std::filesystem::remove(folder + "/" + FrameName(frame), error))
+            break;
+    }
+}
+
 void FrameCapture::WriteFrame(int frame, int width, int height, const uint8_t* pixels) const
 {
     const std::string path = folder + "/" + FrameName(frame);

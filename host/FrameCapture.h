@@ -32,6 +32,10 @@ public:
     // long as those done so far.
     static std::string Progress(int done, int total, double elapsedSeconds);
 
+    // Removes the frames an earlier, longer capture left in the folder from `first` on, as far
+    // as they run without a gap: a video made from the numbered frames would go on into them.
+    // Nothing else in the folder is touched.
+    void RemoveFramesFrom(int first) const;
     // `pixels` holds width x height RGB triples with the bottom row first, as OpenGL reads
     // them back.
     void WriteFrame(int frame, int width, int height, const uint8_t* pixels) const;

@@ -97,6 +97,7 @@ public:
         frameCount = FrameCapture::FrameCount(line.from, to, line.fps);
         if (frameCount == 0)
             throw Exception(String::Format("Capture: The music ends at %.3f s, before --from", to));
+        files.RemoveFramesFrom(frameCount);
         const double rate = music->GetSampleRate();
         files.WriteAudio(music, std::llround(line.from * rate), std::llround(to * rate));
     }
