@@ -17,11 +17,14 @@ constexpr double WaitDeadlineSeconds = 10.0;
 // True once `condition` holds; false only when it still fails at the deadline. Between two
 // checks `pass` runs (a device's Present, an Application's Update: whatever delivers what is
 // awaited), then the thread gives the others the processor for a moment.
-inline bool WaitFor(const std::function<bool()>& condition, const std::function<void()>& pass = {})
+// A wait for something slower, such as a whole program run under the sanitizers, gives its
+// own deadline.
+inline bool WaitFor(const std::function<bool()>& condition, const std::function<void()>& pass = {},
+                    double deadlineSeconds = WaitDeadlineSeconds)
 {
     const double start = GetSeconds();
     while (!condition()) {
-        if (GetSeconds() - start > WaitDeadlineSeconds)
+        if (GetSeconds() - start > deadlineSeconds)
             return false;
         if (pass)
             pass();

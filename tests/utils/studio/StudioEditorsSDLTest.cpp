@@ -4,9 +4,9 @@
 // from the menu, which a fresh process loads and reads from the probe at that time.
 #include "support/PngFile.h"
 #include "support/SDLVideo.h"
+#include "support/WaitFor.h"
 #include "support/TempFolder.h"
 #include "io/NativeFileSystem.h"
-#include "platform/Clock.h"
 #include "utils/PCamera.h"
 #include "utils/ProbeProxy.h"
 #include "utils/gui/Panel.h"
@@ -24,13 +24,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -186,15 +184,11 @@ int RunFreshProcess(const std::string& project)
     if (posix_spawn(&child, program.c_str(), nullptr, nullptr, arguments, environment.data()) != 0)
         return -2;
     // A child under the sanitizers on two loaded cores starts slowly: the deadline is generous.
-    const double start = GetSeconds();
     int status = 0;
-    while (waitpid(child, &status, WNOHANG) == 0) {
-        if (GetSeconds() - start > 300.0) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (!Testing::WaitFor([&] { return waitpid(child, &status, WNOHANG) != 0; }, {}, 300.0)) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        return -1;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
